@@ -1,0 +1,7 @@
+#include "ui/AppInstance_win.h"
+
+namespace tavrin {
+
+HINSTANCE appInstance = GetModuleHandleW(nullptr);
+
+}  // namespace tavrin
