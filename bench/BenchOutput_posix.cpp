@@ -1,0 +1,7 @@
+#include "bench/BenchOutput.h"
+
+namespace tavrin::bench {
+
+std::string runSuffix() { return {}; }
+
+}  // namespace tavrin::bench

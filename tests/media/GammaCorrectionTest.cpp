@@ -1,0 +1,93 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "media/GammaCorrection.h"
+#include "media/Image.h"
+
+namespace tavrin {
+namespace {
+
+TEST(GammaCorrection, TableMatchesTheKnownValues) {
+    struct Case {
+        double gamma;
+        int input;
+        int output;
+    } cases[] = {
+        {1.2, 0, 0},   {1.2, 1, 3},   {1.2, 16, 25},  {1.2, 64, 81},   {1.2, 128, 144},
+        {1.2, 200, 208}, {1.2, 255, 255}, {5.0, 1, 84}, {5.0, 128, 222}, {0.1, 254, 245},
+        {0.1, 255, 255}, {1.0, 77, 77},
+    };
+    for (const Case& c : cases) {
+        GammaCorrection correction;
+        correction.setGamma(c.gamma);
+        EXPECT_EQ(correction.table()[c.input], c.output) << c.gamma << " " << c.input;
+    }
+}
+
+TEST(GammaCorrection, GammaIsClampedToItsRange) {
+    struct Case {
+        double requested;
+        double stored;
+    } cases[] = {{0.05, 0.1}, {7.0, 5.0}, {5.0, 5.0}, {0.1, 0.1}, {-3.0, 0.1},
+                 {std::numeric_limits<double>::quiet_NaN(), 5.0},
+                 {std::numeric_limits<double>::infinity(), 5.0}};
+    for (const Case& c : cases) {
+        GammaCorrection correction;
+        correction.setGamma(c.requested);
+        EXPECT_EQ(correction.gamma(), c.stored) << c.requested;
+    }
+}
+
+std::unique_ptr<Image> sampleImage() {
+    auto image = Image::create(3, 2);
+    for (int i = 0; i < image->byteSize(); ++i) image->pixels()[i] = static_cast<std::uint8_t>(i * 10);
+    return image;
+}
+
+TEST(GammaCorrection, ApplyMapsColourBytesAndKeepsTheFourth) {
+    GammaCorrection correction;
+    correction.setGamma(1.2);
+    auto image = sampleImage();
+    auto original = image->clone();
+    correction.apply(*image);
+    for (int i = 0; i < image->byteSize(); ++i) {
+        std::uint8_t before = original->pixels()[i];
+        EXPECT_EQ(image->pixels()[i], i % 4 == 3 ? before : correction.table()[before]) << i;
+    }
+}
+
+TEST(GammaCorrection, NewOrUnitGammaLeavesImagesUnchanged) {
+    // A new table is all zero; applying it must still change nothing.
+    GammaCorrection fresh;
+    GammaCorrection unit;
+    unit.setGamma(2.0);
+    unit.setGamma(1.0);
+    for (const GammaCorrection* correction : {&fresh, &unit}) {
+        auto image = sampleImage();
+        correction->apply(*image);
+        for (int i = 0; i < image->byteSize(); ++i) ASSERT_EQ(image->pixels()[i], i * 10 % 256);
+    }
+}
+
+TEST(Image, CloneCopiesPixelsIntoItsOwnBuffer) {
+    auto image = sampleImage();
+    auto copy = image->clone();
+    ASSERT_EQ(copy->width(), 3);
+    ASSERT_EQ(copy->height(), 2);
+    ASSERT_EQ(copy->byteSize(), 24);
+    EXPECT_NE(copy->pixels(), image->pixels());
+    image->pixels()[5] = 1;
+    EXPECT_EQ(copy->pixels()[5], 50);
+}
+
+TEST(Image, SizesThatCannotBeRepresentedGiveNoImage) {
+    EXPECT_FALSE(Image::create(0, 10));
+    EXPECT_FALSE(Image::create(10, -1));
+    EXPECT_FALSE(Image::create(65500, 65500));  // more than 2 GiB of pixels
+    EXPECT_TRUE(Image::create(1, 1));
+}
+
+}  // namespace
+}  // namespace tavrin
