@@ -1,0 +1,35 @@
+#include "recording/ArchiveHeader.h"
+
+#include "recording/ArchiveFormat.h"
+#include "recording/LocalTime.h"
+#include "recording/Platform.h"
+#include "ui/Exception.h"
+#include "ui/Messages.h"
+
+namespace tavrin {
+
+namespace {
+constexpr unsigned kCannotReadData = 5510;
+}
+
+ArchiveHeaderInfo readArchiveHeader(BinaryFile& file) {
+    std::uint8_t header[kArchiveHeaderSize];
+    if (file.read(header, sizeof header) != sizeof header) {
+        throw VideoArchiveException(loadMessage(kCannotReadData));
+    }
+    ArchiveHeaderInfo info;
+    info.startTime = bcdDateTimeOrZero(header + 2);
+    info.startTick = readBigEndian32(header + 16);
+    info.recordingId = readBigEndian32(header + 28);
+    return info;
+}
+
+std::int64_t readArchiveStartTime(BinaryFile& file) {
+    std::uint8_t header[8];
+    if (file.read(header, sizeof header) != sizeof header) {
+        throw VideoArchiveException(loadMessage(kCannotReadData));
+    }
+    return bcdDateTimeOrZero(header + 2);
+}
+
+}  // namespace tavrin

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "recording/ArchiveHeader.h"
+#include "recording/FrameInfo.h"
+
+namespace tavrin {
+
+class ScanObserver;
+class WindowedReader;
+
+// What one pass over an archive's blocks finds: the pictures and the sound blocks in file order.
+struct ScanResult {
+    std::vector<FrameInfo> pictures;
+    std::vector<FrameInfo> sounds;
+    // A picture block passed the device type check (the first one is checked).
+    bool sawValidPicture = false;
+};
+
+// Walks the blocks from offset 8192 on: resynchronises over damaged stretches, follows pictures
+// across their blocks, checks their end markers and collects sound blocks when `collectSound`.
+// Throws VideoArchiveException (5510) when the first picture block lacks the device type code.
+ScanResult scanArchiveBlocks(WindowedReader& reader, std::int64_t fileLength,
+                             const ArchiveHeaderInfo& header, bool collectSound,
+                             ScanObserver* observer);
+
+// From `payloadStart`, finds the next block whose payload carries the maker pattern within the
+// next 1 MiB; its header offset, or -1.
+std::int64_t resyncToNextBlock(WindowedReader& reader, std::int64_t payloadStart);
+
+}  // namespace tavrin

@@ -1,0 +1,157 @@
+#include "recording/SoundTrack.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "recording/WindowedReader.h"
+
+namespace tavrin {
+
+namespace {
+
+constexpr std::size_t kPiece = 4096;
+constexpr std::size_t kWriteChunk = 1 << 20;
+constexpr std::int64_t kLargestDroppedRemainder = 2048;
+
+void put32(std::uint8_t* p, std::uint32_t v) {
+    p[0] = static_cast<std::uint8_t>(v);
+    p[1] = static_cast<std::uint8_t>(v >> 8);
+    p[2] = static_cast<std::uint8_t>(v >> 16);
+    p[3] = static_cast<std::uint8_t>(v >> 24);
+}
+
+void put16(std::uint8_t* p, std::uint16_t v) {
+    p[0] = static_cast<std::uint8_t>(v);
+    p[1] = static_cast<std::uint8_t>(v >> 8);
+}
+
+// Milliseconds to sample bytes, truncated.
+std::int64_t bytesFor(double milliseconds) {
+    return static_cast<std::int64_t>(milliseconds * kSampleRate / 1000.0);
+}
+
+}  // namespace
+
+void buildWaveHeader(std::uint8_t* h) {
+    std::memcpy(h, "RIFF", 4);
+    put32(h + 4, 0);
+    std::memcpy(h + 8, "WAVEfmt ", 8);
+    put32(h + 16, 16);
+    put16(h + 20, 1);  // PCM
+    put16(h + 22, 1);  // one channel
+    put32(h + 24, kSampleRate);
+    put32(h + 28, kSampleRate);  // one byte a sample
+    put16(h + 32, 1);
+    put16(h + 34, 8);
+    std::memcpy(h + 36, "data", 4);
+    put32(h + 40, 0);
+}
+
+void setWaveDataSize(std::uint8_t* h, std::uint32_t dataSize) {
+    put32(h + 4, dataSize + 36);
+    put32(h + 40, dataSize);
+}
+
+bool SoundTrack::create() {
+    Path folder = temporaryFolder();
+    path_ = folder.empty() ? Path() : createUniqueFile(folder, L"obv");
+    if (path_.empty()) return false;
+    file_ = BinaryFile::createForWriting(path_);
+    if (!file_.isOpen()) return false;
+    std::uint8_t header[kWaveHeaderSize];
+    buildWaveHeader(header);
+    file_.write(header, sizeof header);
+    return true;
+}
+
+void SoundTrack::put(const std::uint8_t* bytes, std::size_t count) {
+    pending_.insert(pending_.end(), bytes, bytes + count);
+    if (pending_.size() >= kWriteChunk) flush();
+}
+
+void SoundTrack::flush() {
+    // Write errors are ignored: the track is as good as the disk lets it be.
+    file_.write(pending_.data(), pending_.size());
+    pending_.clear();
+}
+
+void SoundTrack::writeFill(std::uint8_t value, std::int64_t count, std::int64_t& written) {
+    count = std::min(count, kMaxSoundBytes - written);
+    while (count > 0) {
+        std::size_t k = static_cast<std::size_t>(std::min<std::int64_t>(count, kWriteChunk));
+        pending_.insert(pending_.end(), k, value);
+        written += static_cast<std::int64_t>(k);
+        count -= static_cast<std::int64_t>(k);
+        if (pending_.size() >= kWriteChunk) flush();
+    }
+}
+
+std::int64_t SoundTrack::write(std::vector<FrameInfo>& sounds, double earliestPictureTick,
+                               std::size_t pictureCount, bool sawValidPicture,
+                               WindowedReader& archive) {
+    std::stable_sort(sounds.begin(), sounds.end(),
+                     [](const FrameInfo& a, const FrameInfo& b) { return a.tick < b.tick; });
+    std::int64_t written = 0;
+    std::uint8_t hold = sawValidPicture ? 1 : 0;
+
+    if (pictureCount > 0 && !sounds.empty()) {
+        auto lead = static_cast<std::int64_t>(sounds.front().tick - earliestPictureTick -
+                                              kSoundLeadMilliseconds);
+        if (lead > 0) writeFill(kSilence, bytesFor(static_cast<double>(lead)), written);
+    }
+
+    std::uint8_t samples[kPiece];
+    for (std::size_t i = 0; i + 1 < sounds.size() && written < kMaxSoundBytes; ++i) {
+        const FrameInfo& sound = sounds[i];
+        std::int64_t gap = bytesFor(static_cast<double>(sounds[i + 1].tick - sound.tick));
+        if (gap <= kShortestGap) continue;
+        std::size_t m = sound.payloadSize <= 0
+                            ? 0
+                            : std::min<std::size_t>(static_cast<std::size_t>(sound.payloadSize), kPiece);
+        m = std::min<std::size_t>(m, static_cast<std::size_t>(kMaxSoundBytes - written));
+        if (m > 0) {
+            std::memset(samples, hold, m);
+            archive.readAt(sound.blockPositions[0], samples, m);  // a short read keeps the fill
+            hold = samples[m - 1];
+            put(samples, m);
+            written += static_cast<std::int64_t>(m);
+        }
+        // The gap is held at the last sample, in whole 4096-byte pieces; a remainder up to 2048 is
+        // lost.
+        std::int64_t remaining = gap - static_cast<std::int64_t>(m);
+        std::int64_t fill = 0;
+        while (remaining > kLargestDroppedRemainder) {
+            std::int64_t k = std::min<std::int64_t>(remaining, kPiece);
+            fill += k;
+            remaining -= k;
+        }
+        writeFill(hold, fill, written);
+    }
+
+    if (!sounds.empty() && written < kMaxSoundBytes && sounds.back().payloadSize > 0) {
+        const FrameInfo& last = sounds.back();
+        std::size_t k = std::min<std::size_t>(static_cast<std::size_t>(last.payloadSize), kPiece);
+        k = std::min<std::size_t>(k, static_cast<std::size_t>(kMaxSoundBytes - written));
+        std::memset(samples, kSilence, k);
+        archive.readAt(last.blockPositions[0], samples, k);
+        put(samples, k);
+        written += static_cast<std::int64_t>(k);
+    }
+    sounds.clear();
+    flush();
+
+    std::uint8_t header[kWaveHeaderSize];
+    buildWaveHeader(header);
+    setWaveDataSize(header, static_cast<std::uint32_t>(written));
+    if (file_.seek(0)) file_.write(header, sizeof header);
+    file_.close();
+    return written;
+}
+
+void SoundTrack::remove() {
+    file_.close();
+    if (!path_.empty()) deleteFile(path_);
+    path_.clear();
+}
+
+}  // namespace tavrin

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "recording/FrameInfo.h"
+#include "recording/Platform.h"
+
+namespace tavrin {
+
+class WindowedReader;
+
+// The recording's sound: 8-bit unsigned mono PCM at 13,183 samples a second.
+constexpr int kSampleRate = 13183;
+constexpr std::size_t kWaveHeaderSize = 44;
+constexpr std::uint8_t kSilence = 0x80;
+// Sound blocks closer than this many bytes' worth of time to their successor are dropped.
+constexpr std::int64_t kShortestGap = 16;
+// The sound leads the pictures by this many milliseconds in the unit's ticks.
+constexpr double kSoundLeadMilliseconds = 38.0;
+// The track never outlasts the slot grid (30,000 slots of 1000/28 ms), so damaged ticks can
+// neither fill the temporary folder nor overflow the header's 32-bit sizes.
+constexpr std::int64_t kMaxSoundBytes =
+    static_cast<std::int64_t>(kSlotCount * kSlotMilliseconds * kSampleRate / 1000.0);
+
+// The 44-byte wave header with both size fields 0.
+void buildWaveHeader(std::uint8_t* header);
+// Sets the header's sizes for `dataSize` bytes of samples: data size, and RIFF size + 36.
+void setWaveDataSize(std::uint8_t* header, std::uint32_t dataSize);
+
+// The temporary wave file of one open recording, prefix "obv" in the temporary folder.
+class SoundTrack {
+public:
+    // Creates the file and writes the placeholder header; false when it cannot, and then the
+    // recording goes without sound.
+    bool create();
+    bool isOpen() const { return file_.isOpen(); }
+    const Path& path() const { return path_; }
+
+    // Writes the sound blocks in tick order with their gaps filled, aligned with the earliest
+    // picture, then the final header, and closes the file. `pictureCount` is the number of
+    // pictures found; `sawValidPicture` whether a picture passed the device check (it decides
+    // the byte that pads a gap before any sample was read). Returns the data size written.
+    std::int64_t write(std::vector<FrameInfo>& sounds, double earliestPictureTick,
+                       std::size_t pictureCount, bool sawValidPicture, WindowedReader& archive);
+
+    // Deletes the file (closing it first); a failing delete is ignored.
+    void remove();
+
+private:
+    void writeFill(std::uint8_t value, std::int64_t count, std::int64_t& written);
+    // Samples are gathered and written a megabyte at a time: a track is thousands of small
+    // pieces, and a system call for each would cost more than the rest of the scan.
+    void put(const std::uint8_t* bytes, std::size_t count);
+    void flush();
+
+    BinaryFile file_;
+    std::vector<std::uint8_t> pending_;
+    Path path_;
+};
+
+}  // namespace tavrin

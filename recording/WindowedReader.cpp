@@ -1,0 +1,41 @@
+#include "recording/WindowedReader.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace tavrin {
+
+const std::uint8_t* WindowedReader::view(std::int64_t offset, std::size_t wanted,
+                                         std::size_t& available) {
+    available = 0;
+    if (offset < 0) return nullptr;
+    bool covered = offset >= windowStart_ &&
+                   offset + static_cast<std::int64_t>(wanted) <=
+                       windowStart_ + static_cast<std::int64_t>(windowLength_);
+    if (!covered) {
+        window_.resize(kWindowSize);
+        windowStart_ = offset;
+        windowLength_ = file_.seek(offset) ? file_.read(window_.data(), kWindowSize) : 0;
+    }
+    std::size_t skip = static_cast<std::size_t>(offset - windowStart_);
+    if (skip >= windowLength_) return nullptr;
+    available = std::min(wanted, windowLength_ - skip);
+    return window_.data() + skip;
+}
+
+std::size_t WindowedReader::readAt(std::int64_t offset, void* out, std::size_t size) {
+    std::size_t done = 0;
+    auto* target = static_cast<std::uint8_t*>(out);
+    while (done < size) {
+        std::size_t piece = std::min(size - done, kWindowSize / 4);
+        std::size_t available = 0;
+        const std::uint8_t* bytes = view(offset + static_cast<std::int64_t>(done), piece, available);
+        if (bytes == nullptr || available == 0) break;
+        std::memcpy(target + done, bytes, available);
+        done += available;
+        if (available < piece) break;
+    }
+    return done;
+}
+
+}  // namespace tavrin

@@ -1,0 +1,3 @@
+list(APPEND core_test_sources
+     media/JpegDecoderTest.cpp media/PngDecoderTest.cpp media/GammaCorrectionTest.cpp)
+list(APPEND win_test_sources win/AlphaImageTest.cpp)

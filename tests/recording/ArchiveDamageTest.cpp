@@ -1,0 +1,189 @@
+#include <gtest/gtest.h>
+
+#include "media/Image.h"
+#include "recording/VideoArchive.h"
+#include "tests/recording/ArchiveFixtures.h"
+
+namespace tavrin {
+namespace {
+
+using namespace test;
+using Block = ArchiveBuilder::RawBlock;
+using Options = ArchiveBuilder::PictureOptions;
+
+// The ticks of the slots' records, which tell which pictures the scan kept.
+std::vector<std::int64_t> slotTicks(const VideoArchive& archive) {
+    std::vector<std::int64_t> ticks;
+    for (int i = 0; i < archive.slotCount(); ++i) ticks.push_back(archive.slot(i)->tick);
+    return ticks;
+}
+
+std::vector<std::int64_t> ticksOf(std::initializer_list<int> slots) {
+    std::vector<std::int64_t> ticks;
+    for (int slot : slots) ticks.push_back(tickOfSlot(slot));
+    return ticks;
+}
+
+VideoArchive& openBuilt(VideoArchive& archive, const TestFolder& folder, const ArchiveBuilder& b) {
+    archive.open(writeArchive(folder, b), nullptr);
+    return archive;
+}
+
+TEST(ArchiveDamage, MissingEndMarkerDropsThePictureAndTheNextOne) {
+    TestFolder folder;
+    ArchiveBuilder b(headerAt());
+    b.addPicture(smallJpeg(1), tickOfSlot(0), fieldsAt(0));
+    Options noEnd;
+    noEnd.dropEndMarker = true;
+    b.addPicture(jpegOfBlocks(3), tickOfSlot(1), fieldsAt(0), noEnd);
+    b.addPicture(smallJpeg(3), tickOfSlot(2), fieldsAt(0));  // taken as out of sequence
+    b.addPicture(smallJpeg(4), tickOfSlot(3), fieldsAt(0));
+    VideoArchive archive;
+    EXPECT_EQ(slotTicks(openBuilt(archive, folder, b)), ticksOf({0, 0, 0, 3}));
+}
+
+TEST(ArchiveDamage, SequenceBreaksDropTheUnfinishedPicture) {
+    TestFolder folder;
+    ArchiveBuilder b(headerAt());
+    b.addPicture(smallJpeg(1), tickOfSlot(0), fieldsAt(0));
+    Options firstBlockOnly;
+    firstBlockOnly.stopAfterBlocks = 1;
+    b.addPicture(jpegOfBlocks(3), tickOfSlot(1), fieldsAt(0), firstBlockOnly);
+    // A sound block where the picture's second block was expected is skipped too.
+    b.addSound(Bytes(300, 0x90), tickOfSlot(1));
+    b.addPicture(smallJpeg(3), tickOfSlot(2), fieldsAt(0));
+    VideoArchive archive;
+    openBuilt(archive, folder, b);
+    EXPECT_EQ(slotTicks(archive), ticksOf({0, 0, 2}));
+    EXPECT_EQ(archive.soundDataBytes(), 0);
+}
+
+TEST(ArchiveDamage, ForeignRecordingIdEndsTheScan) {
+    TestFolder folder;
+    ArchiveBuilder b(headerAt());
+    b.addPicture(smallJpeg(1), tickOfSlot(0), fieldsAt(0));
+    Options unfinished;
+    unfinished.stopAfterBlocks = 2;
+    b.addPicture(jpegOfBlocks(3), tickOfSlot(1), fieldsAt(0), unfinished);
+    Options foreign;
+    foreign.recordingId = 0x0BADF00D;
+    b.addPicture(smallJpeg(2), tickOfSlot(2), fieldsAt(0), foreign);
+    b.addPicture(smallJpeg(3), tickOfSlot(3), fieldsAt(0));
+    VideoArchive archive;
+    EXPECT_EQ(slotTicks(openBuilt(archive, folder, b)), ticksOf({0}));
+}
+
+TEST(ArchiveDamage, GarbageBetweenBlocksIsSkipped) {
+    TestFolder folder;
+    ArchiveBuilder b(headerAt());
+    b.addPicture(smallJpeg(1), tickOfSlot(0), fieldsAt(0));
+    Bytes garbage(5000);
+    for (std::size_t i = 0; i < garbage.size(); ++i) garbage[i] = static_cast<std::uint8_t>(i * 31 + 7);
+    b.addRaw(garbage);
+    b.addPicture(smallJpeg(2), tickOfSlot(1), fieldsAt(0));
+    b.addRaw(Bytes(100, 0xFF));
+    b.addPicture(jpegOfBlocks(2), tickOfSlot(2), fieldsAt(0));
+    VideoArchive archive;
+    openBuilt(archive, folder, b);
+    EXPECT_EQ(slotTicks(archive), ticksOf({0, 1, 2}));
+    EXPECT_TRUE(archive.readFrameImage(2));
+}
+
+TEST(ArchiveDamage, PictureCutOffByTheEndOfTheFileStays) {
+    TestFolder folder;
+    ArchiveBuilder b(headerAt());
+    b.addPicture(smallJpeg(1), tickOfSlot(0), fieldsAt(0));
+    const std::size_t pictureStart = b.bytes().size();
+    b.addPicture(jpegOfBlocks(3), tickOfSlot(1), fieldsAt(0));
+    b.truncate(pictureStart + 2 * 8192 + 64 + 16 + 100);  // just inside the third block
+    VideoArchive archive;
+    openBuilt(archive, folder, b);
+    ASSERT_EQ(archive.slotCount(), 2);
+    EXPECT_FALSE(archive.slot(1)->complete);
+    EXPECT_EQ(archive.slot(1)->blockCount, 3);
+    // What was read decodes; the part the file lacks is zeros.
+    auto picture = archive.readFrameImage(1);
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->width(), 160);
+}
+
+TEST(ArchiveDamage, LaterPictureOfAnotherDeviceOpensWithoutItsPicture) {
+    TestFolder folder;
+    ArchiveBuilder b(headerAt());
+    b.addPicture(smallJpeg(1), tickOfSlot(0), fieldsAt(0));
+    Options otherDevice;
+    otherDevice.wrongDeviceCode = true;
+    b.addPicture(smallJpeg(2), tickOfSlot(1), fieldsAt(0), otherDevice);
+    VideoArchive archive;
+    openBuilt(archive, folder, b);
+    ASSERT_EQ(archive.slotCount(), 2);
+    EXPECT_TRUE(archive.readFrameImage(0));
+    EXPECT_FALSE(archive.readFrameImage(1));
+}
+
+// Stored form of a small picture, as the unit writes it into a first block.
+Bytes storedSmallPicture() {
+    Bytes jpeg = smallJpeg(9);
+    Bytes stored = {0x04, 0x03};
+    stored.resize(16, 0);
+    stored.insert(stored.end(), jpeg.begin() + 4, jpeg.end());
+    return stored;
+}
+
+TEST(ArchiveDamage, SizeFieldBeyondWhatTheBlocksHoldGivesNoPicture) {
+    // One "complete" block claiming half a megabyte: reading it would decode mostly nothing, and
+    // the size must not decide how much is allocated.
+    TestFolder folder;
+    ArchiveBuilder b(headerAt());
+    Block block;
+    block.length = 0x100000;
+    block.tick = tickOfSlot(0);
+    block.payloadSize = 500000;
+    block.fields = fieldsAt(0);
+    block.payload = storedSmallPicture();
+    b.addBlock(block);
+    VideoArchive archive;
+    openBuilt(archive, folder, b);
+    ASSERT_EQ(archive.slotCount(), 1);
+    EXPECT_TRUE(archive.slot(0)->complete);
+    EXPECT_FALSE(archive.readFrameImage(0));
+}
+
+TEST(ArchiveDamage, PictureOfMoreThanTenBlocksIsDropped) {
+    TestFolder folder;
+    ArchiveBuilder b(headerAt());
+    Block first;
+    first.tick = tickOfSlot(0);
+    first.payloadSize = 12 * 8112;  // needs twelve blocks
+    first.fields = fieldsAt(0);
+    first.payload = storedSmallPicture();
+    first.payload.resize(8192 - 64, 0);
+    b.addBlock(first);
+    for (int sequence = 2; sequence <= 12; ++sequence) {
+        Block next;
+        next.tick = first.tick;
+        next.payloadSize = first.payloadSize;
+        next.sequence = static_cast<std::uint8_t>(sequence);
+        next.payload.assign(8192 - 64, 0x11);
+        b.addBlock(next);
+    }
+    b.addPicture(smallJpeg(2), tickOfSlot(1), fieldsAt(0));
+    VideoArchive archive;
+    openBuilt(archive, folder, b);
+    EXPECT_EQ(slotTicks(archive), ticksOf({1}));
+    EXPECT_EQ(archive.slot(0)->blockCount, 1);
+}
+
+TEST(ArchiveDamage, ProgressStepsOncePerBlockUpToAHundred) {
+    TestFolder folder;
+    ArchiveBuilder b(headerAt());
+    for (int i = 0; i < 40; ++i) b.addPicture(jpegOfBlocks(2), tickOfSlot(i), fieldsAt(0));
+    VideoArchive archive;
+    RecordingObserver observer;
+    archive.open(writeArchive(folder, b), &observer);
+    EXPECT_EQ(observer.progress, (std::vector<int>{20, 30, 40, 50, 60, 70, 80, 90, 90, 100}));
+    EXPECT_GE(observer.dispatches, 1);
+}
+
+}  // namespace
+}  // namespace tavrin

@@ -1,0 +1,5 @@
+list(APPEND core_test_sources
+     recording/LocalTimeTest.cpp recording/FrameInfoTest.cpp recording/VideoArchiveTest.cpp
+     recording/ArchiveDamageTest.cpp recording/SoundTrackTest.cpp recording/ArchiveListingTest.cpp
+     recording/TextEncodingTest.cpp)
+list(APPEND core_test_libraries tavrin_archive_builder)

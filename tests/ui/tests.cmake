@@ -1,0 +1,2 @@
+list(APPEND core_test_sources ui/MessagesTest.cpp)
+list(APPEND win_test_sources win/MessagesWinTest.cpp)
