@@ -39,17 +39,29 @@ test-fuzz: setup
 
 test: test-native test-windows test-fuzz
 
+# Until the viewer's window exists, the demo makes the sample card and reads its first recording
+# with the Windows build of the inspect tool under Wine.
 demo: build
+	@rm -rf $(BUILD)/demo-card
+	@$(BUILD)/native/tools/cardgen/tavrin-cardgen --out $(BUILD)/demo-card --seed 1
 	@echo "Built: $(BUILD)/windows/app/tavrin.exe (Windows x64, statically linked)."
-	@echo "The viewer's window is not part of the program yet; there is nothing to play so far."
+	@echo "The viewer's window is not part of the program yet. The card's first recording, as the"
+	@echo "viewer's reader sees it (Windows build, under Wine):"
+	@$(WINE_SESSION) run $(BUILD)/windows/tools/inspect/tavrin-inspect.exe --csv \
+	    'Z:$(subst /,\,$(BUILD))\demo-card\0001_001.DAT' | head -n 8
+
+BENCHES := decode_bench scan_bench
 
 bench: setup
 	@cmake --preset native-release >/dev/null
-	@cmake --build --preset native-release --target decode_bench
+	@cmake --build --preset native-release --target $(BENCHES)
 	@cmake --preset windows >/dev/null
-	@cmake --build --preset windows --target decode_bench
-	@$(BUILD)/native-release/bench/decode_bench
-	@$(WINE_SESSION) run $(BUILD)/windows/bench/decode_bench.exe
+	@cmake --build --preset windows --target $(BENCHES)
+	@for b in $(BENCHES); do $(BUILD)/native-release/bench/$$b || exit 1; done
+	@$(WINE_SESSION) start
+	@status=0; for b in $(BENCHES); do \
+	    $(WINE_SESSION) run $(BUILD)/windows/bench/$$b.exe || status=1; done; \
+	    $(WINE_SESSION) stop; exit $$status
 
 clean:
 	rm -rf $(BUILD)/native $(BUILD)/native-release $(BUILD)/fuzz $(BUILD)/windows

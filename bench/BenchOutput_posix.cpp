@@ -4,4 +4,6 @@ namespace tavrin::bench {
 
 std::string runSuffix() { return {}; }
 
+void pumpMessages() {}
+
 }  // namespace tavrin::bench

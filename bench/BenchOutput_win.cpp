@@ -11,4 +11,12 @@ std::string runSuffix() {
     return underWine ? "_wine" : "_windows";
 }
 
+void pumpMessages() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
 }  // namespace tavrin::bench
