@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 #include "recording/DeviceTypeCode.h"
 #include "recording/ScanObserver.h"
@@ -268,14 +269,15 @@ ScanResult scanArchiveBlocks(WindowedReader& reader, std::int64_t fileLength,
 }
 
 std::int64_t resyncToNextBlock(WindowedReader& reader, std::int64_t payloadStart) {
-    std::size_t available = 0;
-    const std::uint8_t* bytes = reader.view(payloadStart, kResyncSearchBytes, available);
-    if (bytes == nullptr || available < kMakerPatternSize) return -1;
-    const std::uint8_t* end = bytes + available;
-    const std::uint8_t* found =
-        std::search(bytes, end, kMakerPattern, kMakerPattern + kMakerPatternSize);
+    // Damage is rare: the search reads its megabyte on its own, past the scan's window.
+    std::vector<std::uint8_t> buffer(kResyncSearchBytes);
+    std::size_t available = reader.readAt(payloadStart, buffer.data(), buffer.size());
+    if (available < kMakerPatternSize) return -1;
+    auto end = buffer.begin() + static_cast<std::ptrdiff_t>(available);
+    auto found = std::search(buffer.begin(), end, kMakerPattern, kMakerPattern + kMakerPatternSize);
     if (found == end) return -1;
-    std::int64_t next = payloadStart + (found - bytes) - static_cast<std::int64_t>(kBlockHeaderSize) - 2;
+    std::int64_t next = payloadStart + (found - buffer.begin()) -
+                        static_cast<std::int64_t>(kBlockHeaderSize) - 2;
     return next < 0 ? -1 : next;
 }
 
