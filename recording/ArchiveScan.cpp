@@ -39,8 +39,9 @@ BlockHeader parseBlockHeader(const std::uint8_t* h) {
 class Scanner {
 public:
     Scanner(WindowedReader& reader, std::int64_t fileLength, const ArchiveHeaderInfo& header,
-            bool collectSound, ScanObserver* observer)
-        : reader_(reader),
+            bool collectSound, ScanObserver* observer, CapturedSamples& samples)
+        : samples_(samples),
+          reader_(reader),
           fileLength_(fileLength),
           header_(header),
           collectSound_(collectSound),
@@ -61,7 +62,9 @@ private:
     // positions are 32-bit).
     bool skipRest(std::int64_t payloadStart, std::int32_t length);
     void discardIncompleteLast();
+    void captureSamples(const FrameInfo& sound, std::int64_t payloadStart);
 
+    CapturedSamples& samples_;
     WindowedReader& reader_;
     std::int64_t fileLength_;
     ArchiveHeaderInfo header_;
@@ -190,7 +193,10 @@ void Scanner::startRecord(const BlockHeader& block, const std::uint8_t* raw,
             return;
         }
         if (block.length <= 0) return;
-        if (skipRest(payloadStart, block.length)) result_.sounds.push_back(info);
+        if (skipRest(payloadStart, block.length)) {
+            result_.sounds.push_back(info);
+            captureSamples(info, payloadStart);
+        }
     }
     // Any other type: nothing is skipped, so the next header is read at the payload start,
     // where the maker pattern is normally missing and the scan resynchronises.
@@ -256,6 +262,22 @@ bool Scanner::skipRest(std::int64_t payloadStart, std::int32_t length) {
     return true;
 }
 
+void Scanner::captureSamples(const FrameInfo& sound, std::int64_t payloadStart) {
+    if (sound.payloadSize <= 0) {
+        samples_.add(nullptr, 0);
+        return;
+    }
+    std::size_t wanted = std::min<std::size_t>(static_cast<std::size_t>(sound.payloadSize),
+                                               CapturedSamples::kPerBlock);
+    std::size_t available = 0;
+    const std::uint8_t* samples = reader_.view(payloadStart, wanted, available);
+    if (samples == nullptr) {
+        samples_.add(nullptr, 0);
+    } else {
+        samples_.add(samples, available);
+    }
+}
+
 void Scanner::discardIncompleteLast() {
     if (!result_.pictures.empty() && !result_.pictures.back().complete) result_.pictures.pop_back();
 }
@@ -264,8 +286,17 @@ void Scanner::discardIncompleteLast() {
 
 ScanResult scanArchiveBlocks(WindowedReader& reader, std::int64_t fileLength,
                              const ArchiveHeaderInfo& header, bool collectSound,
+                             ScanObserver* observer, CapturedSamples& samples) {
+    samples.bytes.clear();
+    samples.entries.clear();
+    return Scanner(reader, fileLength, header, collectSound, observer, samples).run();
+}
+
+ScanResult scanArchiveBlocks(WindowedReader& reader, std::int64_t fileLength,
+                             const ArchiveHeaderInfo& header, bool collectSound,
                              ScanObserver* observer) {
-    return Scanner(reader, fileLength, header, collectSound, observer).run();
+    CapturedSamples samples;
+    return scanArchiveBlocks(reader, fileLength, header, collectSound, observer, samples);
 }
 
 std::int64_t resyncToNextBlock(WindowedReader& reader, std::int64_t payloadStart) {

@@ -5,6 +5,7 @@
 
 #include "recording/ArchiveHeader.h"
 #include "recording/FrameInfo.h"
+#include "recording/SoundTrack.h"
 
 namespace tavrin {
 
@@ -22,6 +23,11 @@ struct ScanResult {
 // Walks the blocks from offset 8192 on: resynchronises over damaged stretches, follows pictures
 // across their blocks, checks their end markers and collects sound blocks when `collectSound`.
 // Throws VideoArchiveException (5510) when the first picture block lacks the device type code.
+// The first samples of each sound block go to `samples` (emptied first; its memory is reused).
+ScanResult scanArchiveBlocks(WindowedReader& reader, std::int64_t fileLength,
+                             const ArchiveHeaderInfo& header, bool collectSound,
+                             ScanObserver* observer, CapturedSamples& samples);
+// The same for callers that want only the block lists.
 ScanResult scanArchiveBlocks(WindowedReader& reader, std::int64_t fileLength,
                              const ArchiveHeaderInfo& header, bool collectSound,
                              ScanObserver* observer);

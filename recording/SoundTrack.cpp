@@ -32,6 +32,31 @@ std::int64_t bytesFor(double milliseconds) {
 
 }  // namespace
 
+void CapturedSamples::add(const std::uint8_t* samples, std::size_t count) {
+    if (bytes.size() + count > kMostBytes) {
+        addMissing();
+        return;
+    }
+    entries.push_back({static_cast<std::int64_t>(bytes.size()), count});
+    bytes.insert(bytes.end(), samples, samples + count);
+}
+
+namespace {
+
+// Up to `count` samples of sound `index` into `out`: from what the scan captured, else from the
+// archive. What cannot be had keeps the fill already in `out`.
+void fetchSamples(const CapturedSamples& captured, std::size_t index, const FrameInfo& sound,
+                  WindowedReader& archive, std::uint8_t* out, std::size_t count) {
+    if (index < captured.entries.size() && captured.entries[index].offset >= 0) {
+        const CapturedSamples::Entry& entry = captured.entries[index];
+        std::memcpy(out, captured.bytes.data() + entry.offset, std::min(count, entry.count));
+        return;
+    }
+    archive.readAt(sound.blockPositions[0], out, count);
+}
+
+}  // namespace
+
 void buildWaveHeader(std::uint8_t* h) {
     std::memcpy(h, "RIFF", 4);
     put32(h + 4, 0);
@@ -86,24 +111,28 @@ void SoundTrack::writeFill(std::uint8_t value, std::int64_t count, std::int64_t&
     }
 }
 
-std::int64_t SoundTrack::write(std::vector<FrameInfo>& sounds, double earliestPictureTick,
-                               std::size_t pictureCount, bool sawValidPicture,
-                               WindowedReader& archive) {
-    std::stable_sort(sounds.begin(), sounds.end(),
-                     [](const FrameInfo& a, const FrameInfo& b) { return a.tick < b.tick; });
+std::int64_t SoundTrack::write(std::vector<FrameInfo>& sounds, const CapturedSamples& captured,
+                               double earliestPictureTick, std::size_t pictureCount,
+                               bool sawValidPicture, WindowedReader& archive) {
+    // Tick order, equal ticks keeping file order; the captured samples stay where they are.
+    std::vector<std::size_t> order(sounds.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&sounds](std::size_t a, std::size_t b) {
+        return sounds[a].tick < sounds[b].tick;
+    });
     std::int64_t written = 0;
     std::uint8_t hold = sawValidPicture ? 1 : 0;
 
     if (pictureCount > 0 && !sounds.empty()) {
-        auto lead = static_cast<std::int64_t>(sounds.front().tick - earliestPictureTick -
+        auto lead = static_cast<std::int64_t>(sounds[order.front()].tick - earliestPictureTick -
                                               kSoundLeadMilliseconds);
         if (lead > 0) writeFill(kSilence, bytesFor(static_cast<double>(lead)), written);
     }
 
     std::uint8_t samples[kPiece];
-    for (std::size_t i = 0; i + 1 < sounds.size() && written < kMaxSoundBytes; ++i) {
-        const FrameInfo& sound = sounds[i];
-        std::int64_t gap = bytesFor(static_cast<double>(sounds[i + 1].tick - sound.tick));
+    for (std::size_t i = 0; i + 1 < order.size() && written < kMaxSoundBytes; ++i) {
+        const FrameInfo& sound = sounds[order[i]];
+        std::int64_t gap = bytesFor(static_cast<double>(sounds[order[i + 1]].tick - sound.tick));
         if (gap <= kShortestGap) continue;
         std::size_t m = sound.payloadSize <= 0
                             ? 0
@@ -111,7 +140,7 @@ std::int64_t SoundTrack::write(std::vector<FrameInfo>& sounds, double earliestPi
         m = std::min<std::size_t>(m, static_cast<std::size_t>(kMaxSoundBytes - written));
         if (m > 0) {
             std::memset(samples, hold, m);
-            archive.readAt(sound.blockPositions[0], samples, m);  // a short read keeps the fill
+            fetchSamples(captured, order[i], sound, archive, samples, m);
             hold = samples[m - 1];
             put(samples, m);
             written += static_cast<std::int64_t>(m);
@@ -128,12 +157,12 @@ std::int64_t SoundTrack::write(std::vector<FrameInfo>& sounds, double earliestPi
         writeFill(hold, fill, written);
     }
 
-    if (!sounds.empty() && written < kMaxSoundBytes && sounds.back().payloadSize > 0) {
-        const FrameInfo& last = sounds.back();
+    if (!order.empty() && written < kMaxSoundBytes && sounds[order.back()].payloadSize > 0) {
+        const FrameInfo& last = sounds[order.back()];
         std::size_t k = std::min<std::size_t>(static_cast<std::size_t>(last.payloadSize), kPiece);
         k = std::min<std::size_t>(k, static_cast<std::size_t>(kMaxSoundBytes - written));
         std::memset(samples, kSilence, k);
-        archive.readAt(last.blockPositions[0], samples, k);
+        fetchSamples(captured, order.back(), last, archive, samples, k);
         put(samples, k);
         written += static_cast<std::int64_t>(k);
     }

@@ -23,6 +23,24 @@ constexpr double kSoundLeadMilliseconds = 38.0;
 constexpr std::int64_t kMaxSoundBytes =
     static_cast<std::int64_t>(kSlotCount * kSlotMilliseconds * kSampleRate / 1000.0);
 
+// The first samples of each sound block, copied while the scan has them in its read window, so
+// the track is written without reading the archive a second time. Index-aligned with the scan's
+// sound list; past kMostBytes (more than the longest track holds) blocks are read again instead.
+struct CapturedSamples {
+    static constexpr std::size_t kMostBytes = 16 * 1024 * 1024;
+    static constexpr std::size_t kPerBlock = 4096;  // no block contributes more
+
+    void add(const std::uint8_t* samples, std::size_t count);
+    void addMissing() { entries.push_back({-1, 0}); }
+
+    struct Entry {
+        std::int64_t offset;  // into bytes, or -1 when not captured
+        std::size_t count;    // fewer than asked for only at the end of the file
+    };
+    std::vector<std::uint8_t> bytes;
+    std::vector<Entry> entries;
+};
+
 // The 44-byte wave header with both size fields 0.
 void buildWaveHeader(std::uint8_t* header);
 // Sets the header's sizes for `dataSize` bytes of samples: data size, and RIFF size + 36.
@@ -41,8 +59,9 @@ public:
     // picture, then the final header, and closes the file. `pictureCount` is the number of
     // pictures found; `sawValidPicture` whether a picture passed the device check (it decides
     // the byte that pads a gap before any sample was read). Returns the data size written.
-    std::int64_t write(std::vector<FrameInfo>& sounds, double earliestPictureTick,
-                       std::size_t pictureCount, bool sawValidPicture, WindowedReader& archive);
+    std::int64_t write(std::vector<FrameInfo>& sounds, const CapturedSamples& captured,
+                       double earliestPictureTick, std::size_t pictureCount, bool sawValidPicture,
+                       WindowedReader& archive);
 
     // Deletes the file (closing it first); a failing delete is ignored.
     void remove();

@@ -52,7 +52,8 @@ void VideoArchive::open(const Path& path, ScanObserver* observer) {
     recordingId_ = header.recordingId;
 
     WindowedReader reader(file_, scanWindow_);
-    ScanResult scan = scanArchiveBlocks(reader, fileLength, header, sound_.isOpen(), observer);
+    ScanResult scan =
+        scanArchiveBlocks(reader, fileLength, header, sound_.isOpen(), observer, soundSamples_);
     if (observer != nullptr) observer->showLoadingProgress(90);
 
     double earliestTick = std::numeric_limits<double>::max();
@@ -66,8 +67,8 @@ void VideoArchive::open(const Path& path, ScanObserver* observer) {
     }
     const bool hadSound = !scan.sounds.empty();
     if (sound_.isOpen()) {
-        soundDataBytes_ = sound_.write(scan.sounds, earliestTick, scan.pictures.size(),
-                                       scan.sawValidPicture, reader);
+        soundDataBytes_ = sound_.write(scan.sounds, soundSamples_, earliestTick,
+                                       scan.pictures.size(), scan.sawValidPicture, reader);
     }
     if (scan.pictures.empty() && !hadSound) throw VideoArchiveException(loadMessage(5510));
 

@@ -60,6 +60,7 @@ private:
     SoundTrack sound_;
     // The scan's read window, kept for the next archive (its pages are already mapped).
     std::vector<std::uint8_t> scanWindow_;
+    CapturedSamples soundSamples_;
     std::vector<std::unique_ptr<FrameInfo>> slots_;
     std::int32_t slotCount_ = 0;
     std::int32_t currentPosition_ = -1;
