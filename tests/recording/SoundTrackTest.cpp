@@ -137,6 +137,21 @@ TEST(SoundTrack, DamagedTicksCannotGrowTheTrackPastTheSlotGrid) {
     EXPECT_EQ(kMaxSoundBytes, 14124642);
 }
 
+TEST(SoundTrack, BlocksPastTheCaptureLimitAreReadBackFromTheArchive) {
+    // Blocks a millisecond apart are all dropped but the last, yet the scan captures them all;
+    // past the capture limit the last one has to come from the archive itself.
+    TestFolder folder;
+    ArchiveBuilder b(headerAt());
+    b.addPicture(smallJpeg(1), V, fieldsAt(0));
+    const int blocks = static_cast<int>(CapturedSamples::kMostBytes / 4096) + 2;
+    for (int i = 0; i < blocks - 1; ++i) b.addSound(ramp(4096, 0), V + 38 + i);
+    b.addSound(ramp(4096, 77), V + 38 + blocks - 1);
+    VideoArchive archive;
+    Track track = trackOf(folder, b, archive);
+    ASSERT_EQ(track.samples.size(), 4096u);
+    EXPECT_EQ(track.samples, ramp(4096, 77));
+}
+
 TEST(SoundTrack, ArchiveOfSoundOnlyOpens) {
     TestFolder folder;
     ArchiveBuilder b(headerAt());
