@@ -2,3 +2,5 @@ list(APPEND core_test_sources
      media/JpegDecoderTest.cpp media/PngDecoderTest.cpp media/GammaCorrectionTest.cpp)
 list(APPEND win_test_sources win/AlphaImageTest.cpp)
 list(APPEND core_test_sources media/WaveFileTest.cpp)
+list(APPEND win_test_sources win/ImageLoaderTest.cpp)
+list(APPEND win_test_sources win/WaveAudioPlayerTest.cpp)

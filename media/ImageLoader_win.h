@@ -1,0 +1,125 @@
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "media/KernelHandle_win.h"
+#include "recording/Platform.h"
+#include "recording/VideoArchive.h"
+#include "recording/VideoInfo07.h"
+
+namespace tavrin {
+
+class ScanObserver;
+
+// Posted to the owner when an armed due time has passed; wParam and lParam 0.
+constexpr UINT WM_TICK = WM_USER + 1;
+// Posted to the owner when a requested picture is done: wParam the frame index (as a signed
+// 32-bit value), lParam the new Image or 0 when it could not be read or decoded. The receiver
+// owns the Image and must delete it.
+constexpr UINT WM_PICTURE_READY = WM_USER + 100;
+
+// Decodes pictures of its archive on a worker thread, one at a time, and doubles as the owner's
+// one-shot millisecond tick. A request made while a decode runs is refused, not queued, so the
+// owner always gets a recent frame and slow decoding skips frames.
+class ImageLoader {
+public:
+    // Starts the worker. `notifyWindow` receives the messages above; nothing is posted while it
+    // is null. Throws WindowException when a kernel object or the thread cannot be created.
+    explicit ImageLoader(HWND notifyWindow);
+    ImageLoader(const ImageLoader&) = delete;
+    ImageLoader& operator=(const ImageLoader&) = delete;
+    // Stops the worker and waits for it: a decode still running finishes first and its picture
+    // is thrown away. Then the archive is closed.
+    virtual ~ImageLoader();
+
+    // Opens `path` in the archive under the request lock, waiting at most 3000 ms for it.
+    // Throws ImageException (5511) when the lock cannot be had, and passes on the archive's
+    // VideoArchiveException. `observer` (may be null) follows the scan.
+    void openArchive(const Path& path, ScanObserver* observer);
+
+    // A frame information view over the archive, owned by the caller.
+    std::unique_ptr<VideoInfo07> createFrameInfo() const;
+
+    // Asks for the picture of `index` without waiting: false when a decode holds the lock (the
+    // request is dropped and the owner asks again at its next tick).
+    bool tryRequest(std::int32_t index);
+
+    // One WM_TICK once `intervalMs` milliseconds of timeGetTime have passed; arming again
+    // replaces the due time.
+    void armTimer(DWORD intervalMs);
+
+    // Disarms the tick and throws away the picture of every request made before this call that
+    // has not been posted yet. Never waits.
+    void cancel();
+
+    // The request lock held by the owner for direct use of the archive (reading its slots,
+    // closing or reopening it). Same-thread use nests.
+    class ArchiveLock {
+    public:
+        ArchiveLock(ImageLoader& loader, DWORD timeoutMs);
+        ~ArchiveLock();
+        ArchiveLock(const ArchiveLock&) = delete;
+        ArchiveLock& operator=(const ArchiveLock&) = delete;
+
+        bool acquired() const { return acquired_; }
+        // Only while acquired.
+        VideoArchive& archive() { return loader_.archive_; }
+
+    private:
+        ImageLoader& loader_;
+        bool acquired_;
+    };
+
+    // The archive, for reads by the owner on its own thread between its locked operations.
+    const VideoArchive& archive() const { return archive_; }
+
+    // Called on the worker, holding the request lock, just before each decode: lets a test hold a
+    // decode "running" for as long as it needs instead of racing the worker. Set it before the
+    // first request.
+    void setBeforeDecodeForTesting(std::function<void(std::int32_t index)> hook) {
+        beforeDecode_ = std::move(hook);
+    }
+
+    // The names of the request event and lock, unique to this loader.
+    const std::wstring& eventName() const { return eventName_; }
+    const std::wstring& lockName() const { return lockName_; }
+
+private:
+    static DWORD WINAPI threadEntry(LPVOID parameter);
+    void run();
+    void checkTimer();
+
+    // Declared first so that it is destroyed last, after the worker has ended.
+    VideoArchive archive_;
+    const HWND notifyWindow_;
+    std::wstring eventName_;
+    std::wstring lockName_;
+    KernelHandle requestEvent_;
+    KernelHandle requestLock_;
+    // The worker's own handles to the same two objects, opened by name.
+    KernelHandle workerEvent_;
+    KernelHandle workerLock_;
+    KernelHandle thread_;
+    DWORD threadId_ = 0;
+
+    std::function<void(std::int32_t)> beforeDecode_;
+    // Guarded by the request lock.
+    std::int32_t requestedIndex_ = 0;
+    std::uint32_t requestGeneration_ = 0;
+
+    // Bumped by cancel; a decode whose request carries an older value is thrown away. A counter
+    // instead of a flag, so a cancel that races with the end of a decode cannot discard the next.
+    std::atomic<std::uint32_t> generation_{0};
+    std::atomic<bool> quit_{false};
+    // Bit 32 armed, bits 0-31 the due time: one word, so the worker never pairs the flag with
+    // another arming's due time and a re-arm racing with a tick is never lost.
+    std::atomic<std::uint64_t> timer_{0};
+};
+
+}  // namespace tavrin
