@@ -15,6 +15,7 @@
 
 #include "media/Image.h"
 #include "media/ImageLoader_win.h"
+#include "tests/win/MessagePump.h"
 #include "tests/recording/ArchiveFixtures.h"
 #include "ui/AppInstance_win.h"
 #include "ui/Exception.h"
@@ -23,6 +24,9 @@
 
 namespace tavrin {
 namespace {
+
+using test::pumpFor;
+using test::pumpUntil;
 
 using test::ArchiveBuilder;
 using test::TestFolder;
@@ -38,15 +42,9 @@ struct Inbox {
     std::vector<DWORD> ticks;
 };
 
-class Owner : public Window {
+class Owner : public test::MessageOnlyWindow {
 public:
-    explicit Owner(Inbox& inbox) : inbox_(inbox) {
-        CreateParams params;
-        params.className = MAKEINTATOM(sharedClass());
-        params.parent = HWND_MESSAGE;
-        params.instance = appInstance;
-        create(params);
-    }
+    explicit Owner(Inbox& inbox) : inbox_(inbox) {}
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
         if (message == WM_PICTURE_READY) {
             inbox_.pictures.push_back({static_cast<std::int32_t>(static_cast<LONG_PTR>(wParam)),
@@ -58,32 +56,13 @@ public:
             inbox_.ticks.push_back(timeGetTime());
             return 0;
         }
-        return Window::handleMessage(message, wParam, lParam);
+        return MessageOnlyWindow::handleMessage(message, wParam, lParam);
     }
 
 private:
     Inbox& inbox_;
 };
 
-// Dispatches this thread's messages until `done` holds or `ms` have passed; whether it held.
-bool pumpUntil(const std::function<bool()>& done, DWORD ms) {
-    const DWORD start = timeGetTime();
-    for (;;) {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        if (done && done()) return true;
-        const DWORD elapsed = timeGetTime() - start;
-        if (elapsed >= ms) return false;
-        // A condition not driven by messages is looked at again every few milliseconds.
-        const DWORD wait = done ? std::min<DWORD>(ms - elapsed, 2) : ms - elapsed;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, wait, QS_ALLINPUT);
-    }
-}
-
-void pumpFor(DWORD ms) { pumpUntil(nullptr, ms); }
 
 // Whether a thread other than the test's could take the loader's lock right now. Another
 // thread, because the lock nests for a thread that already holds it.

@@ -11,6 +11,7 @@
 
 #include "media/ISoundPlayer.h"
 #include "media/WaveAudioPlayer_win.h"
+#include "tests/win/MessagePump.h"
 #include "recording/SoundTrack.h"
 #include "tests/support/TestFolder.h"
 #include "ui/AppInstance_win.h"
@@ -21,6 +22,9 @@
 namespace tavrin {
 namespace {
 
+using test::pumpFor;
+using test::pumpUntil;
+
 using test::Bytes;
 using test::TestFolder;
 
@@ -29,15 +33,9 @@ constexpr int kTrackMs = 1500;
 
 // Receives WM_SOUND_DONE and counts it into a counter the test owns (the window object itself
 // is deleted by the routing procedure).
-class NotifyWindow : public Window {
+class NotifyWindow : public test::MessageOnlyWindow {
 public:
-    explicit NotifyWindow(int* doneCount) : doneCount_(doneCount) {
-        CreateParams params;
-        params.className = MAKEINTATOM(sharedClass());
-        params.parent = HWND_MESSAGE;
-        params.instance = appInstance;
-        create(params);
-    }
+    explicit NotifyWindow(int* doneCount) : doneCount_(doneCount) {}
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
         if (message == WM_SOUND_DONE) {
             ++*doneCount_;
@@ -65,19 +63,6 @@ Bytes toneFile(int ms, std::uint32_t rate = kRate) {
     return bytes;
 }
 
-// Handles messages until `done` holds or `limitMs` passes; true when it held.
-bool pumpUntil(const std::function<bool()>& done, DWORD limitMs) {
-    DWORD start = GetTickCount();
-    MSG msg;
-    for (;;) {
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-        if (done()) return true;
-        if (GetTickCount() - start >= limitMs) return false;
-        Sleep(5);
-    }
-}
-
-void pumpFor(DWORD ms) { pumpUntil([] { return false; }, ms); }
 
 // What a failed device open returns, so a run without a sound device says why it failed.
 MMRESULT probeDevice() {
