@@ -245,24 +245,19 @@ std::int32_t WaveAudioPlayer::getPosition() {
     return static_cast<std::int32_t>(bytesToMs(format_, dataLength_, time.u.cb)) + startOffsetMs_;
 }
 
-void WaveAudioPlayer::stop() {
+void WaveAudioPlayer::stop() { haltOutput(false, kSoundStopped); }
+
+void WaveAudioPlayer::pause() { haltOutput(true, kSoundPaused); }
+
+void WaveAudioPlayer::haltOutput(bool paused, std::int32_t state) {
     requireOpen();
     // The reset clears the device's byte counter; the offset takes over so the position stays
     // where output stopped instead of jumping back to where it started.
     startOffsetMs_ = getPosition();
     chunkStart_ = chunkEnd_ = 0;
     resetDevice();
-    paused_ = false;
-    state_ = kSoundStopped;
-}
-
-void WaveAudioPlayer::pause() {
-    requireOpen();
-    startOffsetMs_ = getPosition();
-    chunkStart_ = chunkEnd_ = 0;
-    resetDevice();
-    paused_ = true;
-    state_ = kSoundPaused;
+    paused_ = paused;
+    state_ = state;
 }
 
 void WaveAudioPlayer::resume() {

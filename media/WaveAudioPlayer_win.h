@@ -65,6 +65,8 @@ private:
     void bufferDone(DWORD_PTR generation, const WAVEHDR* header);
     // Discards everything queued. The device's byte counter starts again from 0.
     void resetDevice();
+    // Stop and pause alike: hold the position, return the buffers, set the state.
+    void haltOutput(bool paused, std::int32_t state);
     // The end of output: stopped state and WM_SOUND_DONE to the notify window.
     void endOutput(bool finished);
     void requireOpen() const;
