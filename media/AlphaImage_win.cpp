@@ -1,5 +1,6 @@
 #include "media/AlphaImage_win.h"
 
+#include "media/BitmapHeader_win.h"
 #include "media/Image.h"
 #include "media/PngDecoder.h"
 #include "media/ResourceData_win.h"
@@ -28,13 +29,7 @@ void AlphaImage::draw(HDC dc, int x, int y, int width, int height, int sourceX, 
                       int sourceHeight) const {
     if (!image_) return;
     BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = image_->width();
-    info.bmiHeader.biHeight = image_->height();
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    info.bmiHeader.biSizeImage = static_cast<DWORD>(((image_->width() * 4 + 3) & ~3) * image_->height());
+    info.bmiHeader = bitmapHeaderFor(*image_);
     StretchDIBits(dc, x, y, width, height, sourceX, 0, sourceWidth, sourceHeight, image_->pixels(),
                   &info, DIB_RGB_COLORS, SRCCOPY);
 }
