@@ -103,6 +103,9 @@ apply_fonts() {
         printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\DllOverrides]\r\n"winemenubuilder.exe"=""\r\n'
         # A crashing test prints a backtrace and fails instead of waiting on a dialog.
         printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\r\n"ShowCrashDialog"=dword:00000000\r\n'
+        # Xvfb runs no window manager: Wine would wait two seconds for one to withdraw every
+        # visible top-level window it destroys. Unmanaged windows are simply unmapped.
+        printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="N"\r\n'
     } >"$txt"
     cmp -s "$txt" "$WINEPREFIX/.tavrin-fonts" && return
     # regedit only keeps non-ASCII names intact when the file is UTF-16LE with a BOM.
