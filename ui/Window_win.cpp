@@ -60,10 +60,15 @@ void Window::create(const CreateParams& params) {
                                   params.x, params.y, params.width, params.height, params.parent,
                                   params.menu, params.instance, params.param);
     if (!handle) throw describeError(GetLastError());
-    hwnd = handle;
-    previousProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Window::routeMessage)));
-    windowRegistry().emplace(handle, this);
+    adopt(handle);
+}
+
+void Window::adopt(HWND existing) {
+    if (!existing) return;
+    hwnd = existing;
+    previousProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+        existing, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Window::routeMessage)));
+    windowRegistry().emplace(existing, this);
 }
 
 LRESULT Window::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -59,6 +59,12 @@ public:
     // program once stored it in, so it goes through SetWindowLongPtrW and GWLP_WNDPROC.
     WNDPROC previousProc = nullptr;
 
+protected:
+    // Takes over a window made elsewhere (a dialog's control) the way create takes over the one
+    // it makes: subclassed with the routing procedure and registered, so from then on the native
+    // window owns this object. A null handle is left alone and the object stays the caller's.
+    void adopt(HWND existing);
+
 private:
     static LRESULT CALLBACK routeMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam);
     // Drops the registry entry and gives the window its own procedure back.
