@@ -242,7 +242,13 @@ std::int32_t WaveAudioPlayer::getPosition() {
     if (waveOutGetPosition(device_.get(), &time, sizeof time) != MMSYSERR_NOERROR ||
         time.wType != TIME_BYTES)
         return 0;
-    return static_cast<std::int32_t>(bytesToMs(format_, dataLength_, time.u.cb)) + startOffsetMs_;
+    const std::int32_t deviceMs =
+        static_cast<std::int32_t>(bytesToMs(format_, dataLength_, time.u.cb)) + startOffsetMs_;
+    if (state_ != kSoundPlaying) {
+        smoother_.reset();
+        return deviceMs;
+    }
+    return smoother_.smooth(deviceMs, timeGetTime());
 }
 
 void WaveAudioPlayer::stop() { haltOutput(false, kSoundStopped); }

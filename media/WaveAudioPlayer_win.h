@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "media/ISoundPlayer.h"
+#include "media/PositionSmoother.h"
 #include "media/WaveFile.h"
 #include "media/WaveOutDevice_win.h"
 #include "ui/Window_win.h"
@@ -93,6 +94,8 @@ private:
     std::int32_t chunkSize_ = 0;
     std::vector<std::uint8_t> mixBuffer_;
     DWORD playStartTime_ = 0;
+    // Evens out devices whose byte counter moves in coarse steps.
+    PositionSmoother smoother_;
     bool finished_ = false;
     // Set by pause so that resume continues from the held position.
     bool paused_ = false;
