@@ -131,9 +131,14 @@ std::unique_ptr<VideoInfo07> ImageLoader::createFrameInfo() const {
 
 bool ImageLoader::tryRequest(std::int32_t index) {
     if (!takeLock(requestLock_.get(), 0)) return false;
-    HeldLock held(requestLock_.get());
-    requestedIndex_ = index;
-    requestGeneration_ = generation_.load();
+    {
+        HeldLock held(requestLock_.get());
+        requestedIndex_ = index;
+        requestGeneration_ = generation_.load();
+    }
+    // Signalled only once the lock is free again: a worker woken while this thread still held it
+    // would give up after its short wait whenever this thread lost the processor in between, and
+    // the request would be lost.
     SetEvent(requestEvent_.get());
     return true;
 }
