@@ -1,10 +1,29 @@
 #include <windows.h>
 
-#include "ui/AppInstance_win.h"
+#include "app/Startup_win.h"
+#include "ui/Exception.h"
+#include "ui/Messages.h"
 
-// The program's entry point. It takes no arguments; the command line is ignored. The viewer's
-// main window is not part of the program yet, so for now it only records its module and ends.
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    tavrin::appInstance = instance;
+namespace {
+
+constexpr unsigned kErrorCaption = 5018;
+constexpr unsigned kInternalErrorText = 5057;
+
+void showFatal(const std::wstring& text) {
+    MessageBoxW(nullptr, text.c_str(), tavrin::loadMessage(kErrorCaption).c_str(), MB_ICONERROR);
+}
+
+}  // namespace
+
+// The program takes no arguments: the command line is ignored.
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+    try {
+        tavrin::prepareProcess();
+        return tavrin::runViewer(instance, showCommand);
+    } catch (const tavrin::Exception& failure) {
+        showFatal(failure.message());
+    } catch (...) {
+        showFatal(tavrin::loadMessage(kInternalErrorText));
+    }
     return 0;
 }
