@@ -1,0 +1,257 @@
+#include "tools/drive/ViewerDriver_win.h"
+
+#include <cstdio>
+#include <cstring>
+#include <stdexcept>
+
+#include "recording/TextEncoding.h"
+#include "tools/drive/PngWriter.h"
+
+namespace tavrin::drive {
+namespace {
+
+struct WindowSearch {
+    DWORD processId;
+    const wchar_t* className;
+    const wchar_t* caption;
+    HWND found;
+};
+
+BOOL CALLBACK matchWindow(HWND window, LPARAM parameter) {
+    auto* search = reinterpret_cast<WindowSearch*>(parameter);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId || !IsWindowVisible(window)) return TRUE;
+    wchar_t name[256] = {};
+    if (search->className) {
+        GetClassNameW(window, name, 256);
+        if (wcscmp(name, search->className) != 0) return TRUE;
+    }
+    if (search->caption && windowText(window) != search->caption) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+// The deepest visible child of `top` under a point of its client area, and the point in that
+// child's client coordinates.
+HWND targetAt(HWND top, POINT clientPoint, POINT& local) {
+    POINT screen = clientPoint;
+    ClientToScreen(top, &screen);
+    HWND target = top;
+    for (;;) {
+        POINT inTarget = screen;
+        ScreenToClient(target, &inTarget);
+        HWND child = ChildWindowFromPointEx(target, inTarget, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
+        if (!child || child == target) break;
+        target = child;
+    }
+    local = screen;
+    ScreenToClient(target, &local);
+    return target;
+}
+
+LPARAM pointParameter(POINT p) { return MAKELPARAM(static_cast<WORD>(p.x), static_cast<WORD>(p.y)); }
+
+void sendMouse(HWND target, UINT message, WPARAM keys, POINT local) {
+    // Sent, not posted: each step is handled before the next, as with a real hand on the mouse.
+    SendMessageW(target, message, keys, pointParameter(local));
+}
+
+}  // namespace
+
+std::uint32_t ScreenPicture::at(int x, int y) const {
+    const std::uint8_t* p =
+        &pixels[(static_cast<std::size_t>(height - 1 - y) * width + static_cast<std::size_t>(x)) * 4];
+    return static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[1]) << 8 | p[0];
+}
+
+ViewerProcess::ViewerProcess(const std::wstring& program, const std::wstring& arguments) {
+    std::wstring commandLine = L"\"" + program + L"\"";
+    if (!arguments.empty()) commandLine += L" " + arguments;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &info_)) {
+        throw std::runtime_error("cannot start " + toUtf8(program) + ", error " +
+                                 std::to_string(GetLastError()));
+    }
+}
+
+ViewerProcess::~ViewerProcess() {
+    if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(info_.hProcess, 1);
+        WaitForSingleObject(info_.hProcess, 5000);
+    }
+    CloseHandle(info_.hThread);
+    CloseHandle(info_.hProcess);
+}
+
+HWND ViewerProcess::mainWindow(DWORD timeoutMs) const {
+    return waitForWindow(id(), L"MainWindow", nullptr, timeoutMs);
+}
+
+bool ViewerProcess::waitForExit(DWORD timeoutMs) const {
+    return WaitForSingleObject(info_.hProcess, timeoutMs) == WAIT_OBJECT_0;
+}
+
+DWORD ViewerProcess::exitCode() const {
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(info_.hProcess, &code);
+    return code;
+}
+
+HWND waitForWindow(DWORD processId, const wchar_t* className, const wchar_t* caption,
+                   DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        WindowSearch search{processId, className, caption, nullptr};
+        EnumWindows(matchWindow, reinterpret_cast<LPARAM>(&search));
+        if (search.found) return search.found;
+        if (GetTickCount() - start >= timeoutMs) return nullptr;
+        Sleep(20);
+    }
+}
+
+bool waitForWindowGone(HWND window, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    while (IsWindow(window)) {
+        if (GetTickCount() - start >= timeoutMs) return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+std::wstring windowText(HWND window) {
+    wchar_t text[1024] = {};
+    // WM_GETTEXT rather than GetWindowTextW, which does not read controls of other processes.
+    SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                        2000, nullptr);
+    return text;
+}
+
+std::vector<std::wstring> childTexts(HWND dialog) {
+    std::vector<std::wstring> texts;
+    EnumChildWindows(dialog, [](HWND child, LPARAM list) {
+        reinterpret_cast<std::vector<std::wstring>*>(list)->push_back(windowText(child));
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&texts));
+    return texts;
+}
+
+void chooseMenuCommand(HWND mainWindow, int commandId) {
+    PostMessageW(mainWindow, WM_COMMAND, MAKEWPARAM(commandId, 0), 0);
+}
+
+bool confirmOpenDialog(HWND dialog, const std::wstring& path) {
+    // The name box: the combo box of the explorer-style dialog, or the plain edit of the old one.
+    constexpr int kNameCombo = 0x47C;
+    constexpr int kNameEdit = 0x480;
+    HWND box = GetDlgItem(dialog, kNameCombo);
+    if (!box) box = GetDlgItem(dialog, kNameEdit);
+    if (!box) return false;
+    SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    pressDialogButton(dialog, IDOK);
+    return true;
+}
+
+void pressDialogButton(HWND dialog, int buttonId) {
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, buttonId)));
+}
+
+void click(HWND top, POINT clientPoint) {
+    POINT local;
+    HWND target = targetAt(top, clientPoint, local);
+    sendMouse(target, WM_MOUSEMOVE, 0, local);
+    sendMouse(target, WM_LBUTTONDOWN, MK_LBUTTON, local);
+    sendMouse(target, WM_LBUTTONUP, 0, local);
+}
+
+void drag(HWND top, POINT from, POINT to, int steps, DWORD stepMs) {
+    POINT local;
+    HWND target = targetAt(top, from, local);
+    POINT origin = from;
+    ClientToScreen(top, &origin);
+    POINT targetOrigin = {0, 0};
+    ClientToScreen(target, &targetOrigin);
+    // Every move goes to the window the drag began in, which holds the capture meanwhile.
+    auto inTarget = [&](POINT p) {
+        POINT screen = p;
+        ClientToScreen(top, &screen);
+        return POINT{screen.x - targetOrigin.x, screen.y - targetOrigin.y};
+    };
+    sendMouse(target, WM_MOUSEMOVE, 0, local);
+    sendMouse(target, WM_LBUTTONDOWN, MK_LBUTTON, local);
+    for (int i = 1; i <= steps; ++i) {
+        const POINT p = {from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps};
+        pause(stepMs);
+        sendMouse(target, WM_MOUSEMOVE, MK_LBUTTON, inTarget(p));
+    }
+    sendMouse(target, WM_LBUTTONUP, 0, inTarget(to));
+}
+
+void pressKey(HWND window, UINT virtualKey) {
+    PostMessageW(window, WM_KEYDOWN, virtualKey, 1);
+    PostMessageW(window, WM_KEYUP, virtualKey, 0xC0000001);
+}
+
+ScreenPicture capture(HWND window, bool clientOnly) {
+    SetForegroundWindow(window);
+    RECT area;
+    if (clientOnly) {
+        GetClientRect(window, &area);
+        MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&area), 2);
+    } else {
+        GetWindowRect(window, &area);
+    }
+    ScreenPicture picture;
+    picture.width = area.right - area.left;
+    picture.height = area.bottom - area.top;
+    if (picture.width <= 0 || picture.height <= 0) return picture;
+    picture.pixels.resize(static_cast<std::size_t>(picture.width) * picture.height * 4);
+
+    // Read from the screen, as the other process draws its own windows.
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = picture.width;
+    info.bmiHeader.biHeight = picture.height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap) {
+        HGDIOBJ previous = SelectObject(memory, bitmap);
+        BitBlt(memory, 0, 0, picture.width, picture.height, screen, area.left, area.top, SRCCOPY);
+        GdiFlush();
+        memcpy(picture.pixels.data(), bits, picture.pixels.size());
+        SelectObject(memory, previous);
+        DeleteObject(bitmap);
+    }
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return picture;
+}
+
+bool savePicture(const ScreenPicture& picture, const std::wstring& path) {
+    if (picture.pixels.empty()) return false;
+    std::FILE* file = _wfopen(path.c_str(), L"wb");
+    if (!file) return false;
+    const bool written = writePng(file, picture.pixels.data(), picture.width, picture.height);
+    return std::fclose(file) == 0 && written;
+}
+
+void pause(DWORD ms) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+        const DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= ms) return;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - elapsed, QS_ALLINPUT);
+    }
+}
+
+}  // namespace tavrin::drive

@@ -1,0 +1,75 @@
+#pragma once
+
+// Drives a running copy of the viewer the way a user does: finds its windows, chooses menu
+// commands, fills and confirms its dialogs, clicks and drags with mouse messages at window
+// positions, presses keys and takes screenshots. Used by the demo and by the end-to-end tests.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tavrin::drive {
+
+// A picture of the screen: 32 bits a pixel (blue, green, red, unused), bottom-up rows.
+struct ScreenPicture {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> pixels;
+
+    // Pixel (x, y) counted from the top left, as 0x00RRGGBB.
+    std::uint32_t at(int x, int y) const;
+};
+
+class ViewerProcess {
+public:
+    // Starts `program` in `folder` (or the program's own folder). Throws std::runtime_error.
+    explicit ViewerProcess(const std::wstring& program, const std::wstring& arguments = L"");
+    // Ends the program when it is still running.
+    ~ViewerProcess();
+    ViewerProcess(const ViewerProcess&) = delete;
+    ViewerProcess& operator=(const ViewerProcess&) = delete;
+
+    DWORD id() const { return info_.dwProcessId; }
+    // The main window once it is visible; null after `timeoutMs`.
+    HWND mainWindow(DWORD timeoutMs = 20000) const;
+    bool waitForExit(DWORD timeoutMs) const;
+    DWORD exitCode() const;
+
+private:
+    PROCESS_INFORMATION info_{};
+};
+
+// The first visible top-level window of process `processId` with this class (null: any) and
+// caption (null: any), waited for up to `timeoutMs`; null when none came.
+HWND waitForWindow(DWORD processId, const wchar_t* className, const wchar_t* caption,
+                   DWORD timeoutMs);
+// Waits until `window` is gone.
+bool waitForWindowGone(HWND window, DWORD timeoutMs);
+
+std::wstring windowText(HWND window);
+// The texts of a dialog's children (a message box's text among them).
+std::vector<std::wstring> childTexts(HWND dialog);
+
+void chooseMenuCommand(HWND mainWindow, int commandId);
+// Types `path` into an open-file dialog's name box and confirms it.
+bool confirmOpenDialog(HWND dialog, const std::wstring& path);
+// Presses a dialog's button (IDOK, IDCANCEL, IDYES, IDNO).
+void pressDialogButton(HWND dialog, int buttonId);
+
+// Mouse input at a point of `top`'s client area, delivered to the window under it.
+void click(HWND top, POINT clientPoint);
+// Button down at `from`, moves in `steps` steps `stepMs` apart, button up at `to`.
+void drag(HWND top, POINT from, POINT to, int steps, DWORD stepMs);
+void pressKey(HWND window, UINT virtualKey);
+
+// The window as it is on screen (brought to the front first); the client area only when asked.
+ScreenPicture capture(HWND window, bool clientOnly);
+// False when the file cannot be written.
+bool savePicture(const ScreenPicture& picture, const std::wstring& path);
+
+// Lets time pass without blocking this program's own windows (it has none, but Wine's may).
+void pause(DWORD ms);
+
+}  // namespace tavrin::drive
