@@ -29,6 +29,12 @@ std::int32_t msAtFrame(std::int32_t frame, double frameDurationMs) {
     return truncateToInt(frame * frameDurationMs);
 }
 
+std::int32_t msToNextMidFrame(double ms, double frameDurationMs) {
+    const double frame = std::floor(ms / frameDurationMs);
+    const double due = (frame + 1.5) * frameDurationMs - ms;
+    return std::max<std::int32_t>(1, static_cast<std::int32_t>(std::ceil(due)));
+}
+
 PictureBox fitPictureBox(int width, int height) {
     PictureBox box;
     if (static_cast<double>(width) / 640.0 < static_cast<double>(height) / 480.0) {

@@ -20,6 +20,12 @@ std::int32_t frameAtMs(double ms, double frameDurationMs);
 // The start of `frame` in ms, truncated.
 std::int32_t msAtFrame(std::int32_t frame, double frameDurationMs);
 
+// Milliseconds from clock position `ms` to the middle of the next frame. Ticks armed with it
+// land once inside every frame, well clear of its edges, so jitter in their timing neither asks
+// for a frame twice nor skips one, as a fixed period that merely approximates the frame length
+// does whenever the two drift into phase.
+std::int32_t msToNextMidFrame(double ms, double frameDurationMs);
+
 struct PictureBox {
     int x = 0;
     int y = 0;

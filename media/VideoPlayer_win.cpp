@@ -317,7 +317,10 @@ void VideoPlayer::tick() {
 void VideoPlayer::advanceTick() {
     endReached_ = false;
     currentFrame_ = clampFrame(frameShown_ ? currentFrame_ + 1 : currentFrame_);
-    loader_->armTimer(static_cast<DWORD>(tickInterval_));
+    // While a clock runs, the next tick aims at the middle of the next frame; otherwise the
+    // plain period.
+    loader_->armTimer(static_cast<DWORD>(nextTickMs_ > 0 ? nextTickMs_ : tickInterval_));
+    nextTickMs_ = 0;
     try {
         requestPicture();
     } catch (const DataMissingException&) {
@@ -328,9 +331,12 @@ void VideoPlayer::advanceTick() {
 void VideoPlayer::syncTick() {
     owner_.refreshControls();
     switch (soundPlayer_->getState()) {
-    case kSoundPlaying:
-        currentFrame_ = clampFrame(frameAtMs(soundPlayer_->getPosition(), frameDuration_));
+    case kSoundPlaying: {
+        const std::int32_t position = soundPlayer_->getPosition();
+        currentFrame_ = clampFrame(frameAtMs(position, frameDuration_));
+        nextTickMs_ = msToNextMidFrame(position, frameDuration_);
         break;
+    }
     case kSoundClosed: {
         if (state_ != kPlaying) return;
         // The wall clock since the last play request stands in for the sound clock. Clamped
@@ -339,6 +345,7 @@ void VideoPlayer::syncTick() {
                               static_cast<DWORD>(soundPlayer_->startOffsetMs()) -
                               soundPlayer_->playStartTime();
         currentFrame_ = clampFrame(frameAtMs(static_cast<double>(elapsed), frameDuration_));
+        nextTickMs_ = msToNextMidFrame(static_cast<double>(elapsed), frameDuration_);
         break;
     }
     default:

@@ -116,6 +116,8 @@ private:
     std::int32_t state_ = kNone;
     std::int32_t currentFrame_ = 0;
     std::int32_t tickInterval_ = 100;
+    // Set by a synchronising tick from its clock reading for the tick it arms next; 0 for none.
+    std::int32_t nextTickMs_ = 0;
     double frameDuration_ = 35.7142;
     bool endReached_ = false;
     bool frameShown_ = false;

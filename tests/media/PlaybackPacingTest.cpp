@@ -20,6 +20,20 @@ TEST(PlaybackPacingTest, FrameUnderAClockPositionTruncatesAndStaysInRange) {
               std::numeric_limits<std::int32_t>::max());
 }
 
+TEST(PlaybackPacingTest, TicksAimAtTheMiddleOfTheNextFrame) {
+    // At the start of frame 28 (1000 ms) the middle of frame 29 is 1.5 frames away.
+    EXPECT_EQ(msToNextMidFrame(1000, kFrameDurationMs), 54);
+    // Late in frame 28: only half a frame and a little.
+    EXPECT_EQ(msToNextMidFrame(1035, kFrameDurationMs), 19);
+    // Whatever the position, the tick lands inside the next frame, never on its edges.
+    for (double ms = 0; ms < 2000; ms += 0.7) {
+        const double tick = ms + msToNextMidFrame(ms, kFrameDurationMs);
+        const int now = frameAtMs(ms, kFrameDurationMs);
+        EXPECT_EQ(frameAtMs(tick, kFrameDurationMs), now + 1) << ms;
+        EXPECT_GT(tick - (now + 1) * kFrameDurationMs, kFrameDurationMs * 0.45) << ms;
+    }
+}
+
 TEST(PlaybackPacingTest, ClampKeepsFramesInsideTheRecording) {
     EXPECT_EQ(clampFrame(-5, 600), 0);
     EXPECT_EQ(clampFrame(599, 600), 599);
