@@ -39,16 +39,10 @@ test-fuzz: setup
 
 test: test-native test-windows test-fuzz
 
-# Until the viewer's window exists, the demo makes the sample card and reads its first recording
-# with the Windows build of the inspect tool under Wine.
+# The viewer on the generated sample card, opened through File > Open and played: on the
+# DISPLAY when there is one, otherwise headless with screenshots.
 demo: build
-	@rm -rf $(BUILD)/demo-card
-	@$(BUILD)/native/tools/cardgen/tavrin-cardgen --out $(BUILD)/demo-card --seed 1
-	@echo "Built: $(BUILD)/windows/app/tavrin.exe (Windows x64, statically linked)."
-	@echo "The viewer's window is not part of the program yet. The card's first recording, as the"
-	@echo "viewer's reader sees it (Windows build, under Wine):"
-	@$(WINE_SESSION) run $(BUILD)/windows/tools/inspect/tavrin-inspect.exe --csv \
-	    'Z:$(subst /,\,$(BUILD))\demo-card\0001_001.DAT' | head -n 8
+	@tools/demo/run-demo.sh $(BUILD)
 
 BENCHES := decode_bench scan_bench
 # Windows-only benchmarks (they drive windows, sound and the player): run under Wine only.

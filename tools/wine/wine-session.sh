@@ -60,7 +60,8 @@ session_var() { (. "$SESSION" && echo "${!1:-}"); }
 session_live() {
     [[ -f $SESSION ]] || return 1
     local xvfb; xvfb=$(session_var TAVRIN_XVFB_PID)
-    is_ours "$(session_var TAVRIN_PULSE_PID)" pulseaudio && { [[ -z $xvfb ]] || is_ours "$xvfb" Xvfb; }
+    { [[ -n $(session_var TAVRIN_HOST_SOUND) ]] || is_ours "$(session_var TAVRIN_PULSE_PID)" pulseaudio; } &&
+        { [[ -z $xvfb ]] || is_ours "$xvfb" Xvfb; }
 }
 
 lock() { mkdir -p "$W"; exec 9>>"$W/.lock"; flock 9; }
@@ -188,7 +189,14 @@ start_session() {
     init_prefix
     apply_fonts
     start_x
-    start_pulse
+    # With TAVRIN_HOST_SOUND set (the demo on a person's desktop) the sound goes to the sound
+    # server already running there, if one answers; otherwise to a private silent one.
+    HOST_SOUND=
+    if [[ -n ${TAVRIN_HOST_SOUND:-} ]] && pactl info >/dev/null 2>&1; then
+        HOST_SOUND=1 PULSE_PID=
+    else
+        start_pulse
+    fi
     # One long-lived wineserver: later runs skip its start-up, and it never holds a
     # caller's stdout (CTest waits for that pipe to close).
     wineserver -p >>"$W/wine.log" 2>&1 9>&-
@@ -199,7 +207,8 @@ start_session() {
     local v LANG=$JA LC_ALL=$JA   # Wine derives its ANSI/OEM code pages (932) from these
     for v in WINEPREFIX WINEARCH DISPLAY PULSE_SERVER PULSE_RUNTIME_PATH PULSE_CLIENTCONFIG \
              PULSE_COOKIE LANG LC_ALL; do printf 'export %s=%q\n' "$v" "${!v}"; done >"$SESSION.tmp"
-    printf 'export TAVRIN_XVFB_PID=%s TAVRIN_PULSE_PID=%s\n' "$XVFB_PID" "$PULSE_PID" >>"$SESSION.tmp"
+    printf 'export TAVRIN_XVFB_PID=%s TAVRIN_PULSE_PID=%s TAVRIN_HOST_SOUND=%s\n' \
+        "$XVFB_PID" "$PULSE_PID" "$HOST_SOUND" >>"$SESSION.tmp"
     mv "$SESSION.tmp" "$SESSION"   # atomic: concurrent runs never read half a file
 }
 
