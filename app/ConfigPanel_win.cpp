@@ -5,7 +5,6 @@
 #include "app/IViewerCommands_win.h"
 #include "media/ISoundPlayer.h"
 #include "media/VideoPlayer_win.h"
-#include "ui/AppInstance_win.h"
 #include "ui/ImageButtonSkin_win.h"
 #include "ui/ImageButton_win.h"
 #include "ui/ImageTrackBar_win.h"
@@ -38,14 +37,8 @@ constexpr int kBackgroundId = 10024;
 
 ConfigPanel::ConfigPanel(IViewerCommands& commands, VideoPlayer& player)
     : commands_(commands), player_(player) {
-    CreateParams params;
-    params.exStyle = WS_EX_CONTROLPARENT;
-    params.className = MAKEINTATOM(sharedClass());
-    params.title = L"";
-    params.style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;
-    params.parent = commands.viewerWindow();
-    params.instance = appInstance;
-    create(params);
+    create(sharedChildParams(commands.viewerWindow(), WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
+                             0, 0, 0, 0, WS_EX_CONTROLPARENT));
 
     // The start values are set before the panel listens, so the sound player and the
     // brightness table keep their own until the user moves a slider.

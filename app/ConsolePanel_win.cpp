@@ -4,7 +4,6 @@
 
 #include "app/IViewerCommands_win.h"
 #include "media/VideoPlayer_win.h"
-#include "ui/AppInstance_win.h"
 #include "ui/ImageButtonSkin_win.h"
 #include "ui/ImageButton_win.h"
 #include "ui/Messages.h"
@@ -34,14 +33,8 @@ constexpr int kBackRightId = 222;
 
 ConsolePanel::ConsolePanel(IViewerCommands& commands, VideoPlayer& player)
     : commands_(commands), player_(player) {
-    CreateParams params;
-    params.exStyle = WS_EX_CONTROLPARENT;
-    params.className = MAKEINTATOM(sharedClass());
-    params.title = L"";
-    params.style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;
-    params.parent = commands.viewerWindow();
-    params.instance = appInstance;
-    create(params);
+    create(sharedChildParams(commands.viewerWindow(), WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
+                             0, 0, 0, 0, WS_EX_CONTROLPARENT));
 
     playButton_ = new PlayButton(hwnd, 23, 11, 40, 40);
     playButton_->setImages(10015, 10016, 10017);

@@ -1,8 +1,7 @@
 #include "app/InfoPanel_win.h"
 
-#include "app/DrawingContext_win.h"
+#include "ui/DrawingContext_win.h"
 #include "media/VideoPlayer_win.h"
-#include "ui/AppInstance_win.h"
 #include "ui/GdiObject_win.h"
 
 namespace tavrin {
@@ -44,14 +43,8 @@ InfoPanel::InfoPanel(HWND parent, const VideoPlayer& player, GlyphSet dateGlyphs
       background_(kBackgroundImage),
       dateGlyphs_(std::move(dateGlyphs)),
       timeGlyphs_(std::move(timeGlyphs)) {
-    CreateParams params;
-    params.exStyle = WS_EX_CONTROLPARENT;
-    params.className = MAKEINTATOM(sharedClass());
-    params.title = L"";
-    params.style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;
-    params.parent = parent;
-    params.instance = appInstance;
-    create(params);
+    create(sharedChildParams(parent, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
+                             0, 0, 0, 0, WS_EX_CONTROLPARENT));
 }
 
 LRESULT InfoPanel::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

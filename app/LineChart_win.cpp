@@ -2,10 +2,9 @@
 
 #include <iterator>
 
-#include "app/DrawingContext_win.h"
+#include "ui/DrawingContext_win.h"
 #include "media/VideoPlayer_win.h"
 #include "recording/FrameInfo.h"
-#include "ui/AppInstance_win.h"
 #include "ui/Exception.h"
 
 namespace tavrin {
@@ -57,14 +56,7 @@ LineChart::LineChart(HWND parent, const VideoPlayer& player)
       backFill_(kBackFillImage),
       backRight_(kBackRightImage) {
     if (!plotBrush_) throw describeError(GetLastError());
-    CreateParams params;
-    params.exStyle = WS_EX_CONTROLPARENT;
-    params.className = MAKEINTATOM(sharedClass());
-    params.title = L"";
-    params.style = WS_CHILD | WS_VISIBLE;
-    params.parent = parent;
-    params.instance = appInstance;
-    create(params);
+    create(sharedChildParams(parent, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, WS_EX_CONTROLPARENT));
     // The window's first WM_SIZE went by before it was routed here, so the margins are set now.
     measureLabels();
     RECT client;

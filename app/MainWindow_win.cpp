@@ -14,6 +14,7 @@
 #include "recording/ArchiveListing.h"
 #include "ui/AboutDialog_win.h"
 #include "ui/AppInstance_win.h"
+#include "ui/DrawingContext_win.h"
 #include "ui/Exception.h"
 #include "ui/HelpPage_win.h"
 #include "ui/Messages.h"
@@ -240,10 +241,8 @@ void MainWindow::paintSkin(HDC dc) {
 }
 
 void MainWindow::repaintSkin() {
-    HDC dc = GetDC(hwnd);
-    if (!dc) return;
-    paintSkin(dc);
-    ReleaseDC(hwnd, dc);
+    WindowDc dc(hwnd);
+    if (dc.get()) paintSkin(dc.get());
 }
 
 void MainWindow::showChartStrip() {

@@ -1,6 +1,5 @@
 #include "media/Animation_win.h"
 
-#include "ui/AppInstance_win.h"
 #include "ui/Exception.h"
 
 namespace tavrin {
@@ -15,17 +14,7 @@ Animation::Animation(HWND parent, int x, int y)
 
 Animation::Animation(HWND parent, int x, int y, std::unique_ptr<AlphaImage> picture)
     : picture_(std::move(picture)) {
-    CreateParams params;
-    params.className = MAKEINTATOM(sharedClass());
-    params.title = L"";
-    params.style = WS_CHILD | WS_VISIBLE;
-    params.x = x;
-    params.y = y;
-    params.width = kWidth;
-    params.height = kHeight;
-    params.parent = parent;
-    params.instance = appInstance;
-    create(params);
+    create(sharedChildParams(parent, WS_CHILD | WS_VISIBLE, x, y, kWidth, kHeight));
 }
 
 LRESULT Animation::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -10,7 +10,7 @@
 #include "media/Image.h"
 #include "media/PlaybackPacing.h"
 #include "media/WaveAudioPlayer_win.h"
-#include "ui/AppInstance_win.h"
+#include "ui/DrawingContext_win.h"
 #include "ui/Exception.h"
 #include "ui/Messages.h"
 
@@ -30,35 +30,12 @@ constexpr int kOpeningTickMs = 35;
 
 HBRUSH whiteBrush() { return static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)); }
 
-// The window's device context outside a paint cycle, released on every path.
-class WindowDc {
-public:
-    explicit WindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
-    ~WindowDc() {
-        if (dc_) ReleaseDC(window_, dc_);
-    }
-    WindowDc(const WindowDc&) = delete;
-    WindowDc& operator=(const WindowDc&) = delete;
-    HDC get() const { return dc_; }
-
-private:
-    HWND window_;
-    HDC dc_;
-};
-
 }  // namespace
 
 VideoPlayer::VideoPlayer(IVideoPlayerOwner& owner) : owner_(owner) {
     brightness_.setGamma(1.2);
-    CreateParams params;
-    params.className = MAKEINTATOM(sharedClass());
-    params.title = L"";
-    params.style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;
-    params.width = 640;
-    params.height = 480;
-    params.parent = owner.ownerWindow();
-    params.instance = appInstance;
-    create(params);
+    create(sharedChildParams(owner.ownerWindow(), WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
+                             0, 0, 640, 480));
 
     drawDib_ = DrawDibOpen();
     TIMECAPS caps = {};

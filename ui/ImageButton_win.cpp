@@ -1,6 +1,5 @@
 #include "ui/ImageButton_win.h"
 
-#include "ui/AppInstance_win.h"
 #include "ui/ImageButtonSkin_win.h"
 
 namespace tavrin {
@@ -18,17 +17,7 @@ bool isOtherKeyMessage(const MSG* message) {
 }  // namespace
 
 ImageButton::ImageButton(HWND parent, int x, int y, int width, int height) {
-    CreateParams params;
-    params.className = MAKEINTATOM(sharedClass());
-    params.title = L"";
-    params.style = WS_CHILD | WS_VISIBLE;
-    params.x = x;
-    params.y = y;
-    params.width = width;
-    params.height = height;
-    params.parent = parent;
-    params.instance = appInstance;
-    create(params);
+    create(sharedChildParams(parent, WS_CHILD | WS_VISIBLE, x, y, width, height));
 }
 
 void ImageButton::setImages(int normalId, int pressedId, int disabledId) {

@@ -5,7 +5,6 @@
 
 #include <array>
 
-#include "ui/AppInstance_win.h"
 #include "ui/ImageButtonSkin_win.h"
 #include "ui/TrackToolTip_win.h"
 
@@ -58,17 +57,7 @@ private:
 }  // namespace
 
 ImageTrackBar::ImageTrackBar(HWND parent, int x, int y, int width, int height) {
-    CreateParams params;
-    params.className = MAKEINTATOM(sharedClass());
-    params.title = L"";
-    params.style = WS_CHILD | WS_VISIBLE;
-    params.x = x;
-    params.y = y;
-    params.width = width;
-    params.height = height;
-    params.parent = parent;
-    params.instance = appInstance;
-    create(params);
+    create(sharedChildParams(parent, WS_CHILD | WS_VISIBLE, x, y, width, height));
 }
 
 void ImageTrackBar::setImages(int thumbId, int trackId, int fillId) {

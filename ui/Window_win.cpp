@@ -21,6 +21,22 @@ std::map<HWND, Window*>& windowRegistry() {
 
 ATOM Window::sharedClassAtom = 0;
 
+CreateParams sharedChildParams(HWND parent, DWORD style, int x, int y, int width, int height,
+                               DWORD exStyle) {
+    CreateParams params;
+    params.exStyle = exStyle;
+    params.className = MAKEINTATOM(Window::sharedClass());
+    params.title = L"";
+    params.style = style;
+    params.x = x;
+    params.y = y;
+    params.width = width;
+    params.height = height;
+    params.parent = parent;
+    params.instance = appInstance;
+    return params;
+}
+
 Window::Window() {
     if (sharedClassAtom != 0) return;
     WNDCLASSEXW windowClass = {};

@@ -21,6 +21,10 @@ struct CreateParams {
     LPVOID param = nullptr;
 };
 
+// A child window of the shared class with an empty title, for the many windows made that way.
+CreateParams sharedChildParams(HWND parent, DWORD style, int x = 0, int y = 0, int width = 0,
+                               int height = 0, DWORD exStyle = 0);
+
 // A native window whose messages are delivered to this object. Create it with new, then call
 // create; from then on the native window owns the object: the routing procedure deletes it when
 // the window receives WM_DESTROY (a child goes with its parent). Code never deletes a created
