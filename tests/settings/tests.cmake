@@ -4,3 +4,5 @@ if(NOT WIN32)
     list(APPEND core_test_sources settings/FirmInfoPosixTest.cpp)
 endif()
 list(APPEND win_test_sources settings/FirmInfoWinTest.cpp)
+list(APPEND win_test_sources win/GThresholdDialogTest.cpp win/DateTimeDialogTest.cpp
+                             win/DialogMutexTest.cpp win/SettingsDialogTest.cpp)
