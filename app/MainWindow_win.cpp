@@ -12,6 +12,7 @@
 #include "media/Animation_win.h"
 #include "media/VideoPlayer_win.h"
 #include "recording/ArchiveListing.h"
+#include "settings/SettingsCommand_win.h"
 #include "ui/AboutDialog_win.h"
 #include "ui/AppInstance_win.h"
 #include "ui/DrawingContext_win.h"
@@ -33,6 +34,8 @@ constexpr int kSkinLeft = 284;
 
 constexpr int kCommandOpen = 40004;
 constexpr int kCommandExit = 40005;
+constexpr int kCommandUnitSettings = 40012;
+constexpr int kCommandDateTime = 40015;
 constexpr int kCommandHelp = 40019;
 constexpr int kCommandAbout = 40020;
 
@@ -191,6 +194,10 @@ void MainWindow::command(int id) {
         break;
     case kCommandExit:
         SendMessageW(hwnd, WM_CLOSE, 0, 0);
+        break;
+    case kCommandUnitSettings:
+    case kCommandDateTime:
+        runSettingsCommand(hwnd, id, cardPath_);
         break;
     case kCommandHelp:
         showHelpPage();
