@@ -11,6 +11,10 @@
 //   drag X1 Y1 X2 Y2           drag with the left button between two such points
 //   wait MS                    let MS milliseconds pass
 //   screenshot PATH            save the main window as a PNG file
+//   screenshot-area X Y W H PATH
+//                              save a part of the main window's client area as a PNG file; a
+//                              negative X or Y counts from the right or bottom edge, a W or H of
+//                              0 reaches to that edge (the panels hang off those edges)
 //   close                      close the main window
 //   wait-exit MS               wait for the program to end
 //   stay                       wait, without limit, for the person at the screen to end it
@@ -19,6 +23,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -66,6 +71,7 @@ public:
             std::printf("drive: screenshot saved to %s\n", toUtf8(rest).c_str());
             return true;
         }
+        if (command == L"screenshot-area") return screenshotArea(rest);
         if (command == L"close") {
             PostMessageW(main_, WM_CLOSE, 0, 0);
             return true;
@@ -132,6 +138,46 @@ private:
             return true;
         }
         return fail("wrong number of coordinates");
+    }
+
+    bool screenshotArea(const std::wstring& rest) {
+        std::wistringstream words(rest);
+        int x = 0, y = 0, width = 0, height = 0;
+        std::wstring path;
+        if (!(words >> x >> y >> width >> height) || !std::getline(words >> std::ws, path) ||
+            path.empty())
+            return fail("screenshot-area needs X Y W H PATH");
+        const ScreenPicture client = capture(main_, true);
+        if (x < 0) x += client.width;
+        if (y < 0) y += client.height;
+        if (width == 0) width = client.width - x;
+        if (height == 0) height = client.height - y;
+        if (x < 0 || y < 0 || width <= 0 || height <= 0 || x + width > client.width ||
+            y + height > client.height)
+            return fail("the area is not inside the client area");
+        if (!savePicture(cropped(client, x, y, width, height), path))
+            return fail("cannot save the screenshot");
+        std::printf("drive: area %d %d %d %d saved to %s\n", x, y, width, height,
+                    toUtf8(path).c_str());
+        return true;
+    }
+
+    // The part of `whole` whose top-left corner is (x, y), counted from the top as callers do;
+    // the rows stay bottom-up like every other picture here.
+    static ScreenPicture cropped(const ScreenPicture& whole, int x, int y, int width,
+                                 int height) {
+        ScreenPicture part;
+        part.width = width;
+        part.height = height;
+        part.pixels.resize(static_cast<std::size_t>(width) * height * 4);
+        for (int row = 0; row < height; ++row) {
+            const int wholeRow = whole.height - 1 - (y + row);
+            const int partRow = height - 1 - row;
+            std::memcpy(&part.pixels[static_cast<std::size_t>(partRow) * width * 4],
+                        &whole.pixels[(static_cast<std::size_t>(wholeRow) * whole.width + x) * 4],
+                        static_cast<std::size_t>(width) * 4);
+        }
+        return part;
     }
 
     std::wstring program_;
