@@ -7,6 +7,8 @@
 //   menu ID                    choose the menu command ID
 //   open-file PATH             confirm PATH in the open-file dialog that is showing
 //   answer CAPTION ok|cancel   press a button of the message box with this caption
+//   press CAPTION ok|cancel    press a button of the dialog with this caption, which may stay
+//                              open (a settings dialog asking for confirmation first)
 //   click X Y                  left click at a point of the main window's client area
 //   drag X1 Y1 X2 Y2           drag with the left button between two such points
 //   wait MS                    let MS milliseconds pass
@@ -60,7 +62,8 @@ public:
             return true;
         }
         if (command == L"open-file") return openFile(rest);
-        if (command == L"answer") return answer(rest);
+        if (command == L"answer") return answer(rest, true);
+        if (command == L"press") return answer(rest, false);
         if (command == L"click" || command == L"drag") return mouse(command, rest);
         if (command == L"wait") {
             pause(static_cast<DWORD>(std::stoul(rest)));
@@ -112,7 +115,7 @@ private:
         return fail("no open-file dialog appeared");
     }
 
-    bool answer(const std::wstring& rest) {
+    bool answer(const std::wstring& rest, bool waitUntilGone) {
         const std::size_t space = rest.rfind(L' ');
         if (space == std::wstring::npos) return fail("answer needs a caption and a button");
         const std::wstring caption = rest.substr(0, space);
@@ -122,6 +125,7 @@ private:
         for (const std::wstring& text : childTexts(box))
             if (!text.empty()) std::printf("drive:   box says: %s\n", toUtf8(text).c_str());
         pressDialogButton(box, button == L"cancel" ? IDCANCEL : IDOK);
+        if (!waitUntilGone) return true;
         return waitForWindowGone(box, kDialogTimeoutMs) || fail("the box stayed");
     }
 
