@@ -389,12 +389,16 @@ void MainWindow::openRecordingFile(const Path& path, bool backward) {
         updateTitle();
         startPlayback();
     } catch (const Exception& failure) {
-        repaintNow(player_->hwnd, true);
-        showChartStrip();
-        lineChart_->discardPlot();
-        updateTitle();
+        catchUpAfterFailure();
         warn(failure.message());
     }
+}
+
+void MainWindow::catchUpAfterFailure() {
+    repaintNow(player_->hwnd, true);
+    showChartStrip();
+    lineChart_->discardPlot();
+    updateTitle();
 }
 
 void MainWindow::stepRecording(bool forward) { stepRecordingFrom(!forward); }
@@ -421,12 +425,9 @@ void MainWindow::stepDate(bool forward) {
         updateTitle();
         startPlayback();
     } catch (const Exception& failure) {
-        // The player has already warned when there is no such date (a failure without text).
-        repaintNow(player_->hwnd, true);
-        showChartStrip();
-        lineChart_->discardPlot();
-        updateTitle();
-        // A recording of that date that could not be read has not been reported yet.
+        catchUpAfterFailure();
+        // The player has already warned when there is no such date (a failure without text); a
+        // recording of that date that could not be read has not been reported yet.
         if (!failure.message().empty()) warn(failure.message());
     }
 }

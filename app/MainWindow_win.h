@@ -71,6 +71,8 @@ private:
     void pauseIfPlaying();
     void startPlayback();
     void stepRecordingFrom(bool backward);
+    // After a failed open or step: the views show what is (or is not) loaded now.
+    void catchUpAfterFailure();
     void showHelpPage();
     void showAbout();
     void warn(const std::wstring& text);
