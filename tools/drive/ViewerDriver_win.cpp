@@ -138,6 +138,32 @@ std::vector<std::wstring> childTexts(HWND dialog) {
     return texts;
 }
 
+std::wstring messageBoxText(HWND box) {
+    std::wstring longest;
+    for (const std::wstring& text : childTexts(box))
+        if (text.size() > longest.size()) longest = text;
+    return longest;
+}
+
+std::vector<HWND> childWindows(HWND parent) {
+    std::vector<HWND> children;
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        children.push_back(child);
+    return children;
+}
+
+HWND windowAt(HWND top, POINT clientPoint) {
+    POINT local;
+    return targetAt(top, clientPoint, local);
+}
+
+RECT rectIn(HWND top, HWND window) {
+    RECT r;
+    GetWindowRect(window, &r);
+    MapWindowPoints(nullptr, top, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
 void chooseMenuCommand(HWND mainWindow, int commandId) {
     PostMessageW(mainWindow, WM_COMMAND, MAKEWPARAM(commandId, 0), 0);
 }
@@ -164,7 +190,9 @@ void click(HWND top, POINT clientPoint) {
     HWND target = targetAt(top, clientPoint, local);
     sendMouse(target, WM_MOUSEMOVE, 0, local);
     sendMouse(target, WM_LBUTTONDOWN, MK_LBUTTON, local);
-    sendMouse(target, WM_LBUTTONUP, 0, local);
+    // Posted: the release is what acts, and an action that shows a message box would hold a sent
+    // message until someone answers the box, which only this caller can do.
+    PostMessageW(target, WM_LBUTTONUP, 0, pointParameter(local));
 }
 
 void drag(HWND top, POINT from, POINT to, int steps, DWORD stepMs) {
@@ -188,6 +216,33 @@ void drag(HWND top, POINT from, POINT to, int steps, DWORD stepMs) {
         sendMouse(target, WM_MOUSEMOVE, MK_LBUTTON, inTarget(p));
     }
     sendMouse(target, WM_LBUTTONUP, 0, inTarget(to));
+}
+
+HeldDrag::HeldDrag(HWND top, POINT from) : top_(top), last_(from) {
+    POINT local;
+    target_ = targetAt(top, from, local);
+    sendMouse(target_, WM_MOUSEMOVE, 0, local);
+    sendMouse(target_, WM_LBUTTONDOWN, MK_LBUTTON, local);
+}
+
+HeldDrag::~HeldDrag() {
+    if (held_) release();
+}
+
+POINT HeldDrag::inTarget(POINT clientPoint) const {
+    POINT p = clientPoint;
+    MapWindowPoints(top_, target_, &p, 1);
+    return p;
+}
+
+void HeldDrag::moveTo(POINT clientPoint) {
+    last_ = clientPoint;
+    sendMouse(target_, WM_MOUSEMOVE, MK_LBUTTON, inTarget(clientPoint));
+}
+
+void HeldDrag::release() {
+    held_ = false;
+    sendMouse(target_, WM_LBUTTONUP, 0, inTarget(last_));
 }
 
 void pressKey(HWND window, UINT virtualKey) {

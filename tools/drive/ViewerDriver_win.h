@@ -51,6 +51,15 @@ bool waitForWindowGone(HWND window, DWORD timeoutMs);
 std::wstring windowText(HWND window);
 // The texts of a dialog's children (a message box's text among them).
 std::vector<std::wstring> childTexts(HWND dialog);
+// The text a message box shows: the longest of its children's texts (its buttons say less).
+std::wstring messageBoxText(HWND box);
+// The direct children of `parent`, visible or not, in Z order.
+std::vector<HWND> childWindows(HWND parent);
+
+// The deepest visible child of `top` under a point of its client area; `top` when none.
+HWND windowAt(HWND top, POINT clientPoint);
+// Where `window` lies in `top`'s client coordinates.
+RECT rectIn(HWND top, HWND window);
 
 void chooseMenuCommand(HWND mainWindow, int commandId);
 // Types `path` into an open-file dialog's name box and confirms it.
@@ -63,6 +72,25 @@ void click(HWND top, POINT clientPoint);
 // Button down at `from`, moves in `steps` steps `stepMs` apart, button up at `to`.
 void drag(HWND top, POINT from, POINT to, int steps, DWORD stepMs);
 void pressKey(HWND window, UINT virtualKey);
+
+// A drag taken step by step, so the caller can look at the window while the button is held.
+// Released where the pointer last was, if not before, when it goes.
+class HeldDrag {
+public:
+    HeldDrag(HWND top, POINT from);
+    ~HeldDrag();
+    HeldDrag(const HeldDrag&) = delete;
+    HeldDrag& operator=(const HeldDrag&) = delete;
+    void moveTo(POINT clientPoint);
+    void release();
+
+private:
+    POINT inTarget(POINT clientPoint) const;
+    HWND top_;
+    HWND target_;
+    POINT last_;
+    bool held_ = true;
+};
 
 // The window as it is on screen (brought to the front first); the client area only when asked.
 ScreenPicture capture(HWND window, bool clientOnly);

@@ -1,0 +1,101 @@
+#pragma once
+
+// A running copy of the viewer as the end-to-end tests see it: its main window, the controls of
+// its panels found by where they lie, its message boxes, and generated memory cards to open.
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "recording/Platform.h"
+#include "tests/support/TestFolder.h"
+#include "tools/drive/ViewerDriver_win.h"
+
+namespace tavrin::e2e {
+
+// Generous limits: the viewer runs under Wine on two shared cores, often beside other builds.
+constexpr DWORD kStartTimeoutMs = 30000;
+constexpr DWORD kDialogTimeoutMs = 20000;
+constexpr DWORD kPlaybackTimeoutMs = 15000;
+
+// "/a/b" as Wine sees it from Windows: "Z:\a\b".
+std::wstring hostPathToWine(const char* hostPath);
+
+// Polls `done` every 20 ms; whether it held within `timeoutMs`.
+bool waitUntil(const std::function<bool()>& done, DWORD timeoutMs);
+
+// The buttons of the control panel under the picture.
+enum class ConsoleButton { Play, Stop, PreviousDate, NextDate, Previous, Next };
+
+// A region of the main window's client area, for comparing parts of pictures.
+struct Region {
+    int x, y, width, height;
+};
+// Whether any pixel of `region` differs between the two pictures.
+bool regionChanged(const drive::ScreenPicture& a, const drive::ScreenPicture& b, Region region);
+
+class Viewer {
+public:
+    // Starts the built viewer and waits for its main window. Fails the test (by exception) when
+    // no window comes.
+    Viewer();
+
+    HWND main() const { return main_; }
+    drive::ViewerProcess& process() { return *process_; }
+    std::wstring title() const { return drive::windowText(main_); }
+    bool waitForTitle(const std::wstring& expected, DWORD timeoutMs = kDialogTimeoutMs) const;
+    SIZE clientSize() const;
+
+    // The child windows, found at points inside each.
+    HWND player() const;
+    HWND consolePanel() const;
+    HWND button(ConsoleButton which) const;
+    HWND positionSlider() const;
+    bool enabled(ConsoleButton which) const { return IsWindowEnabled(button(which)) != FALSE; }
+    void click(ConsoleButton which);
+
+    // Regions of the client area.
+    Region infoRegion() const;
+    Region playerRegion() const;
+    Region sliderRegion() const;
+    drive::ScreenPicture picture() const { return drive::capture(main_, true); }
+
+    // Chooses File > Open and confirms `path` in the dialog; false when no dialog came.
+    bool openThroughMenu(const std::wstring& path);
+    // The viewer's message box with this caption, or null after `timeoutMs`.
+    HWND messageBox(const wchar_t* caption, DWORD timeoutMs = kDialogTimeoutMs) const;
+    // Answers the box with `button` and waits for it to go; its text.
+    std::wstring answer(HWND box, int button) const;
+    // Whether a message box with this caption shows up within `timeoutMs` (a short look).
+    bool anyMessageBox(const wchar_t* caption, DWORD timeoutMs) const;
+
+    // Waits until the picture of `region` changes from `before`; whether it did.
+    bool waitForChange(const drive::ScreenPicture& before, Region region,
+                       DWORD timeoutMs = kPlaybackTimeoutMs) const;
+
+private:
+    std::unique_ptr<drive::ViewerProcess> process_;
+    HWND main_ = nullptr;
+};
+
+// A generated memory card in a folder of its own: five recordings over three days (two, two,
+// one), small pictures, long enough that none ends during a test.
+class Card {
+public:
+    explicit Card(int recordings = 5, int frames = 400);
+    const Path& folder() const { return folder_.path(); }
+    // The recordings' paths in the order the viewer lists them (by start time).
+    const std::vector<Path>& recordings() const { return recordings_; }
+    Path file(const std::wstring& name) const { return folder_.file(name); }
+    // Lists the folder again, as the viewer would, after files were added.
+    void relist();
+
+private:
+    test::TestFolder folder_;
+    std::vector<Path> recordings_;
+};
+
+}  // namespace tavrin::e2e

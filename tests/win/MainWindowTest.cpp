@@ -1,0 +1,234 @@
+// The main window in this process, where its state can be set and read directly: the busy state
+// that refuses commands and closing, steps beyond the ends of the list, and the volume and
+// brightness panel wired to the window's own player.
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "app/AppGlobals_win.h"
+#include "app/ConfigPanel_win.h"
+#include "app/MainWindow_win.h"
+#include "media/ISoundPlayer.h"
+#include "media/VideoPlayer_win.h"
+#include "recording/TextEncoding.h"
+#include "tests/support/TestFolder.h"
+#include "tests/win/MessagePump.h"
+#include "tests/win/PanelTestSupport.h"
+#include "tests/win/WarningBoxCloser.h"
+#include "tools/cardgen/CardWriter.h"
+#include "ui/ImageButton_win.h"
+#include "ui/ImageTrackBar_win.h"
+#include "ui/Messages.h"
+
+namespace tavrin {
+namespace {
+
+using test::pumpFor;
+using test::pumpUntil;
+
+constexpr int kCommandOpen = 40004;
+constexpr int kCommandExit = 40005;
+constexpr int kCommandAbout = 40020;
+constexpr DWORD kLoadTimeoutMs = 20000;
+
+// Cancels every dialog this process shows while it runs, counting them.
+class DialogCanceller {
+public:
+    DialogCanceller() : thread_([this] { run(); }) {}
+    ~DialogCanceller() {
+        stop_ = true;
+        thread_.join();
+    }
+    int dialogs() const { return dialogs_; }
+
+private:
+    void run() {
+        while (!stop_) {
+            HWND dialog = nullptr;
+            EnumWindows([](HWND window, LPARAM found) {
+                DWORD process = 0;
+                GetWindowThreadProcessId(window, &process);
+                wchar_t name[16] = {};
+                GetClassNameW(window, name, 16);
+                if (process != GetCurrentProcessId() || !IsWindowVisible(window) ||
+                    std::wstring(name) != L"#32770")
+                    return TRUE;
+                *reinterpret_cast<HWND*>(found) = window;
+                return FALSE;
+            }, reinterpret_cast<LPARAM>(&dialog));
+            if (dialog) {
+                ++dialogs_;
+                PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+                while (IsWindow(dialog) && IsWindowVisible(dialog) && !stop_)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+    std::atomic<bool> stop_{false};
+    std::atomic<int> dialogs_{0};
+    std::thread thread_;
+};
+
+class MainWindowTest : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        appName = loadMessage(5001);
+        folder_ = new test::TestFolder;
+        cardgen::CardOptions options;
+        options.folder = toUtf8(folder_->path());
+        options.frames = 200;
+        options.width = 160;
+        options.height = 120;
+        cardgen::writeCard(options, [](const std::string&) {});
+    }
+    static void TearDownTestSuite() {
+        delete folder_;
+        folder_ = nullptr;
+    }
+
+    void SetUp() override {
+        window_ = new MainWindow;
+        handle_ = window_->hwnd;
+        ShowWindow(handle_, SW_SHOWNOACTIVATE);
+        UpdateWindow(handle_);
+    }
+    void TearDown() override {
+        if (IsWindow(handle_)) {
+            if (window_->busy()) window_->leaveBusy();
+            DestroyWindow(handle_);
+        }
+        // Takes the window's quit message out of this thread's queue again.
+        pumpFor(50);
+    }
+
+    static Path recording(int fileNumber, int group) {
+        return folder_->file(fromUtf8(cardgen::archiveName(fileNumber, group)));
+    }
+
+    void openAndPlay(const Path& path) {
+        window_->openRecordingFile(path, false);
+        ASSERT_TRUE(pumpUntil([&] { return window_->player().state() == VideoPlayer::kPlaying; },
+                              kLoadTimeoutMs));
+    }
+
+    bool menusGreyed() const {
+        for (UINT position = 0; position < 3; ++position) {
+            if (!(GetMenuState(GetMenu(handle_), position, MF_BYPOSITION) & MF_GRAYED))
+                return false;
+        }
+        return true;
+    }
+
+    static test::TestFolder* folder_;
+    MainWindow* window_ = nullptr;
+    HWND handle_ = nullptr;
+};
+
+test::TestFolder* MainWindowTest::folder_ = nullptr;
+
+TEST_F(MainWindowTest, BusyRefusesCommandsAndClosing) {
+    DialogCanceller canceller;
+    ConfigPanel& config = window_->configPanel();
+    window_->enterBusy();
+    EXPECT_TRUE(window_->busy());
+    EXPECT_TRUE(menusGreyed());
+    EXPECT_FALSE(config.openButton().isEnabled());
+    EXPECT_FALSE(config.volumeSlider().isEnabled());
+    EXPECT_FALSE(config.brightnessSlider().isEnabled());
+
+    PostMessageW(handle_, WM_COMMAND, kCommandAbout, 0);
+    PostMessageW(handle_, WM_COMMAND, kCommandOpen, 0);
+    pumpFor(500);
+    EXPECT_EQ(canceller.dialogs(), 0);
+    SendMessageW(handle_, WM_COMMAND, kCommandExit, 0);
+    SendMessageW(handle_, WM_CLOSE, 0, 0);
+    pumpFor(100);
+    ASSERT_TRUE(IsWindow(handle_));
+
+    window_->leaveBusy();
+    EXPECT_FALSE(menusGreyed());
+    EXPECT_TRUE(config.openButton().isEnabled());
+    EXPECT_TRUE(config.volumeSlider().isEnabled());
+    // The same command now opens its dialog.
+    PostMessageW(handle_, WM_COMMAND, kCommandAbout, 0);
+    pumpUntil([&] { return canceller.dialogs() > 0; }, kLoadTimeoutMs);
+    EXPECT_EQ(canceller.dialogs(), 1);
+    // A command coming from a control (lParam set) is no menu command.
+    PostMessageW(handle_, WM_COMMAND, kCommandAbout, reinterpret_cast<LPARAM>(handle_));
+    pumpFor(500);
+    EXPECT_EQ(canceller.dialogs(), 1);
+
+    // Nothing loaded: closing ends the window at once.
+    SendMessageW(handle_, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(handle_));
+    EXPECT_EQ(canceller.dialogs(), 1);
+}
+
+TEST_F(MainWindowTest, StepsBeyondTheListWarnAndKeepTheRecording) {
+    const Path first = recording(1, 1);
+    openAndPlay(first);
+    const std::wstring title = first + L" - " + appName;
+    wchar_t text[1024] = {};
+    GetWindowTextW(handle_, text, 1024);
+    EXPECT_EQ(text, title);
+
+    test::WarningBoxCloser closer;
+    window_->stepRecording(false);
+    closer.stop();
+    ASSERT_EQ(closer.boxes(), 1);
+    EXPECT_EQ(closer.owner(), handle_);
+    EXPECT_NE(std::find(closer.texts().begin(), closer.texts().end(),
+                        L"前の日付の記録データはありません。"),
+              closer.texts().end());
+    // The open recording stays open, paused.
+    EXPECT_EQ(window_->player().state(), VideoPlayer::kPaused);
+    EXPECT_NE(window_->player().frameInfo(), nullptr);
+    EXPECT_EQ(window_->currentPath(), first);
+
+    const Path last = recording(5, 3);
+    openAndPlay(last);
+    test::WarningBoxCloser lastCloser;
+    window_->stepRecording(true);
+    lastCloser.stop();
+    ASSERT_EQ(lastCloser.boxes(), 1);
+    EXPECT_NE(std::find(lastCloser.texts().begin(), lastCloser.texts().end(),
+                        L"次の日付の記録データはありません。"),
+              lastCloser.texts().end());
+    EXPECT_EQ(window_->player().state(), VideoPlayer::kPaused);
+    EXPECT_EQ(window_->currentPath(), last);
+}
+
+TEST_F(MainWindowTest, VolumeAndBrightnessReachTheWindowsPlayer) {
+    ConfigPanel& config = window_->configPanel();
+    VideoPlayer& player = window_->player();
+    config.volumeSlider().setValue(5, true);
+    EXPECT_EQ(player.soundPlayer().getVolume(), 5);
+    RECT r;
+    GetClientRect(config.standardVolumeButton().hwnd, &r);
+    test::sendMouse(config.standardVolumeButton().hwnd, WM_LBUTTONDOWN, r.right / 2, r.bottom / 2);
+    test::sendMouse(config.standardVolumeButton().hwnd, WM_LBUTTONUP, r.right / 2, r.bottom / 2);
+    EXPECT_EQ(config.volumeSlider().value(), 16);
+    EXPECT_EQ(player.soundPlayer().getVolume(), 16);
+
+    config.brightnessSlider().setValue(30, true);
+    EXPECT_DOUBLE_EQ(player.brightness().gamma(), 3.0);
+    config.brightnessSlider().setValue(0, true);
+    EXPECT_EQ(config.brightnessSlider().value(), 1);
+    EXPECT_DOUBLE_EQ(player.brightness().gamma(), 0.1);
+    GetClientRect(config.standardBrightnessButton().hwnd, &r);
+    test::sendMouse(config.standardBrightnessButton().hwnd, WM_LBUTTONDOWN, r.right / 2,
+                    r.bottom / 2);
+    test::sendMouse(config.standardBrightnessButton().hwnd, WM_LBUTTONUP, r.right / 2, r.bottom / 2);
+    EXPECT_EQ(config.brightnessSlider().value(), 12);
+    EXPECT_DOUBLE_EQ(player.brightness().gamma(), 1.2);
+}
+
+}  // namespace
+}  // namespace tavrin
