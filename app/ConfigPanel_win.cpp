@@ -5,6 +5,7 @@
 #include "app/IViewerCommands_win.h"
 #include "media/ISoundPlayer.h"
 #include "media/VideoPlayer_win.h"
+#include "ui/DrawingContext_win.h"
 #include "ui/ImageButtonSkin_win.h"
 #include "ui/ImageButton_win.h"
 #include "ui/ImageTrackBar_win.h"
@@ -97,7 +98,7 @@ LRESULT ConfigPanel::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             RECT client;
             GetClientRect(hwnd, &client);
             FillRect(dc, &client,
-                     reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1)));
+                     buttonFaceBrush());
         }
         for (Window* control :
              {static_cast<Window*>(volumeSlider_), static_cast<Window*>(brightnessSlider_),

@@ -4,6 +4,7 @@
 
 #include "app/IViewerCommands_win.h"
 #include "media/VideoPlayer_win.h"
+#include "ui/DrawingContext_win.h"
 #include "ui/ImageButtonSkin_win.h"
 #include "ui/ImageButton_win.h"
 #include "ui/Messages.h"
@@ -105,7 +106,7 @@ void ConsolePanel::eraseBackground(HDC dc) {
     RECT client;
     GetClientRect(hwnd, &client);
     if (!loaded(backLeft_) || !loaded(backFill_) || !loaded(backRight_)) {
-        FillRect(dc, &client, reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1)));
+        FillRect(dc, &client, buttonFaceBrush());
         return;
     }
     const int fillLeft = backLeft_->width();

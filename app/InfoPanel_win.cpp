@@ -1,7 +1,7 @@
 #include "app/InfoPanel_win.h"
 
-#include "ui/DrawingContext_win.h"
 #include "media/VideoPlayer_win.h"
+#include "ui/DrawingContext_win.h"
 #include "ui/GdiObject_win.h"
 
 namespace tavrin {
@@ -110,7 +110,7 @@ void InfoPanel::paintBackground(HDC dc) const {
     }
     RECT client;
     GetClientRect(hwnd, &client);
-    FillRect(dc, &client, reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1)));
+    FillRect(dc, &client, buttonFaceBrush());
 }
 
 }  // namespace tavrin

@@ -85,7 +85,7 @@ ATOM MainWindow::registerClass() {
     windowClass.hInstance = appInstance;
     windowClass.hIcon = LoadIconW(appInstance, MAKEINTRESOURCEW(kIconResource));
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.hbrBackground = buttonFaceBrush();
     windowClass.lpszClassName = kClassName;
     const ATOM atom = RegisterClassExW(&windowClass);
     if (atom == 0) throw describeError(GetLastError());
@@ -230,7 +230,7 @@ void MainWindow::paintSkin(HDC dc) {
     RECT client;
     GetClientRect(hwnd, &client);
     if (!skinTop_->image() || !skinFill_->image() || !skinBottom_->image() || !skinLeft_->image()) {
-        FillRect(dc, &client, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+        FillRect(dc, &client, buttonFaceBrush());
         return;
     }
     const int x = client.right - kRightColumnWidth;

@@ -4,6 +4,11 @@
 
 namespace tavrin {
 
+// The button-face colour: what a skinned window shows where its picture is missing.
+inline HBRUSH buttonFaceBrush() {
+    return reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
+}
+
 // A window's device context outside a paint cycle, released on every path.
 class WindowDc {
 public:

@@ -1,5 +1,6 @@
 #include "ui/ImageButton_win.h"
 
+#include "ui/DrawingContext_win.h"
 #include "ui/ImageButtonSkin_win.h"
 
 namespace tavrin {
@@ -52,7 +53,7 @@ LRESULT ImageButton::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         RECT client;
         GetClientRect(hwnd, &client);
         FillRect(reinterpret_cast<HDC>(wParam), &client,
-                 reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1)));
+                 buttonFaceBrush());
         return 1;
     }
     case WM_SETCURSOR:

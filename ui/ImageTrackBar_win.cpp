@@ -5,6 +5,7 @@
 
 #include <array>
 
+#include "ui/DrawingContext_win.h"
 #include "ui/ImageButtonSkin_win.h"
 #include "ui/TrackToolTip_win.h"
 
@@ -15,10 +16,6 @@ constexpr UINT_PTR kDragTimer = 0;
 constexpr UINT kDragMs = 100;
 // The value tip floats this far above the slider.
 constexpr int kTipRise = 20;
-
-HBRUSH buttonFaceBrush() {
-    return reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-}
 
 // A memory bitmap the size of the client to paint into and copy to the window in one go, so the
 // thumb does not flicker over the track. Not valid() when the system has no memory context to

@@ -1,5 +1,7 @@
 #include "ui/Label_win.h"
 
+#include "ui/DrawingContext_win.h"
+
 namespace tavrin {
 
 Label::Label(HWND existingWindow) {
@@ -20,7 +22,7 @@ LRESULT Label::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         RECT client;
         GetClientRect(hwnd, &client);
         FillRect(reinterpret_cast<HDC>(wParam), &client,
-                 reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1)));
+                 buttonFaceBrush());
         return 1;  // erased, so BeginPaint does not ask for it again
     }
     }
