@@ -48,16 +48,24 @@ BENCHES := decode_bench scan_bench
 # Windows-only benchmarks (they drive windows, sound and the player): run under Wine only.
 WINE_BENCHES := playback_bench
 
+# Every figure goes to the screen and to $(BUILD)/bench/bench.txt; the report beside it sets each
+# against its target and plots the playback offset from the playback benchmark's traces.
+BENCH_OUT := $(BUILD)/bench
+
 bench: setup
 	@cmake --preset native-release >/dev/null
 	@cmake --build --preset native-release --target $(BENCHES)
 	@cmake --preset windows >/dev/null
 	@cmake --build --preset windows --target $(BENCHES) $(WINE_BENCHES)
-	@for b in $(BENCHES); do $(BUILD)/native-release/bench/$$b || exit 1; done
+	@rm -rf $(BENCH_OUT) && mkdir -p $(BENCH_OUT)/trace
+	@set -o pipefail; for b in $(BENCHES); do $(BUILD)/native-release/bench/$$b || exit 1; done \
+	    | tee $(BENCH_OUT)/bench.txt
 	@$(WINE_SESSION) start
-	@status=0; for b in $(BENCHES) $(WINE_BENCHES); do \
-	    $(WINE_SESSION) run $(BUILD)/windows/bench/$$b.exe || status=1; done; \
-	    $(WINE_SESSION) stop; exit $$status
+	@set -o pipefail; ( status=0; for b in $(BENCHES) $(WINE_BENCHES); do \
+	    TAVRIN_PLAYBACK_TRACE='Z:$(subst /,\,$(BENCH_OUT))\trace' \
+	    $(WINE_SESSION) run $(BUILD)/windows/bench/$$b.exe || status=1; done; exit $$status ) \
+	    | tee -a $(BENCH_OUT)/bench.txt; status=$$?; $(WINE_SESSION) stop; exit $$status
+	@python3 -B tools/bench/report.py $(BENCH_OUT)/bench.txt $(BENCH_OUT)/trace $(BENCH_OUT)
 
 clean:
 	rm -rf $(BUILD)/native $(BUILD)/native-release $(BUILD)/fuzz $(BUILD)/windows

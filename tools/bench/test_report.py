@@ -1,0 +1,66 @@
+#!/usr/bin/env python3
+"""Checks the benchmark report: figures beside their targets, misses counted, the offset plot."""
+
+import os
+import sys
+import tempfile
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "skingen"))
+import png_reader  # noqa: E402
+import report  # noqa: E402
+
+BENCH = """some other line
+bench: decode_ratio_640x480 = 0.95 ratio
+bench: scan_ratio_wine = 1.5 ratio
+bench: frames_shown_pct_640x480_wine = 99.5 %
+bench: av_offset_median_ms_640x480_wine = -40.0 ms
+bench: cpu_per_second_640x480_wine = 0.1 s/s
+bench: scan_ms = 12.0 ms
+"""
+
+TRACE = """ms,frame,picture,player_state,sound_state,sound_ms
+0,0,1,1,2,0
+100,4,1,1,1,100
+60000,1681,1,1,1,60000
+"""
+
+
+class ReportTest(unittest.TestCase):
+    def setUp(self):
+        self.folder = tempfile.mkdtemp()
+        with open(os.path.join(self.folder, "bench.txt"), "w") as f:
+            f.write(BENCH)
+        os.makedirs(os.path.join(self.folder, "trace"))
+        with open(os.path.join(self.folder, "trace", "playback_640x480.csv"), "w") as f:
+            f.write(TRACE)
+        report.main(os.path.join(self.folder, "bench.txt"), os.path.join(self.folder, "trace"),
+                    self.folder)
+        with open(os.path.join(self.folder, "report.md"), encoding="utf-8") as f:
+            self.text = f.read()
+
+    def row(self, name):
+        return next(line for line in self.text.splitlines() if ("`%s`" % name) in line)
+
+    def test_every_figure_is_listed_with_its_target_and_verdict(self):
+        self.assertIn("| >= 0.9 | yes |", self.row("decode_ratio_640x480"))
+        self.assertIn("| <= 1.2 | no |", self.row("scan_ratio_wine"))
+        self.assertIn("| within 36 ms | no |", self.row("av_offset_median_ms_640x480_wine"))
+        self.assertIn("| < 0.15 s/s | yes |", self.row("cpu_per_second_640x480_wine"))
+        self.assertIn("| 12 ms |  |  |", self.row("scan_ms"))
+        self.assertIn("6 figures, 2 targets missed.", self.text)
+        self.assertNotIn("some other line", self.text)
+
+    def test_the_offset_plot_takes_only_pictures_timed_against_playing_sound(self):
+        points = report.read_trace(os.path.join(self.folder, "trace", "playback_640x480.csv"))
+        self.assertEqual(2, len(points))
+        self.assertAlmostEqual(4 * report.FRAME_MS - 100, points[0][1])
+        with open(os.path.join(self.folder, "playback-offset.png"), "rb") as f:
+            width, height = png_reader.header(f.read())[:2]
+        self.assertEqual((900, 320), (width, height))
+        self.assertIn("![playback offset](playback-offset.png)", self.text)
+
+
+if __name__ == "__main__":
+    unittest.main()
