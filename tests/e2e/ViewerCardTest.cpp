@@ -183,3 +183,36 @@ TEST(ViewerCardGone, FolderRemovedDuringPlaybackEmptiesTheViewer) {
 
 }  // namespace
 }  // namespace tavrin::e2e
+
+namespace tavrin::e2e {
+namespace {
+
+// Two thousand files that look like recordings and are none: the viewer steps over every one of
+// them (without running out of stack), says once that the data cannot be read, and stays usable.
+TEST(ViewerDamagedCard, TwoThousandUnreadableRecordingsAreSteppedOverAndReportedOnce) {
+    test::TestFolder folder;
+    const Bytes garbage(4096, 0x5a);
+    for (int number = 1; number <= 2000; ++number)
+        test::writeBytes(folder.file(archiveName(number, 1 + number % 3)), garbage);
+    Card good(1, 40);
+
+    Viewer viewer;
+    ASSERT_TRUE(viewer.openThroughMenu(folder.file(archiveName(1, 2))));
+    HWND question = viewer.messageBox(L"警告");
+    ASSERT_NE(question, nullptr);
+    viewer.answer(question, IDOK);
+    // Every one of the 2,000 is tried in turn before the one warning comes.
+    HWND warning = viewer.messageBox(L"警告", 240000);
+    ASSERT_NE(warning, nullptr) << "no warning after stepping over the card";
+    EXPECT_EQ(viewer.answer(warning, IDOK), L"該当データを読み込めません。");
+    EXPECT_FALSE(viewer.anyMessageBox(L"警告", 1000));
+    expectEmpty(viewer);
+
+    // Still usable: a good recording opens and plays.
+    ASSERT_TRUE(viewer.openThroughMenu(good.recordings().at(0)));
+    EXPECT_TRUE(viewer.waitForTitle(good.recordings().at(0) + L" - Tavrin"))
+        << "title: " << viewer.title();
+}
+
+}  // namespace
+}  // namespace tavrin::e2e
