@@ -95,10 +95,7 @@ LRESULT ConfigPanel::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (loaded(background_)) {
             background_->drawAt(dc, 0, 0);
         } else {
-            RECT client;
-            GetClientRect(hwnd, &client);
-            FillRect(dc, &client,
-                     buttonFaceBrush());
+            fillClient(hwnd, dc, buttonFaceBrush());
         }
         for (Window* control :
              {static_cast<Window*>(volumeSlider_), static_cast<Window*>(brightnessSlider_),

@@ -108,9 +108,7 @@ void InfoPanel::paintBackground(HDC dc) const {
         background_.drawAt(dc, 0, 0);
         return;
     }
-    RECT client;
-    GetClientRect(hwnd, &client);
-    FillRect(dc, &client, buttonFaceBrush());
+    fillClient(hwnd, dc, buttonFaceBrush());
 }
 
 }  // namespace tavrin

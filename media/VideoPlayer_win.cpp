@@ -71,9 +71,7 @@ VideoPlayer::~VideoPlayer() {
 LRESULT VideoPlayer::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_ERASEBKGND: {
-        RECT client;
-        GetClientRect(hwnd, &client);
-        FillRect(reinterpret_cast<HDC>(wParam), &client, whiteBrush());
+        fillClient(hwnd, reinterpret_cast<HDC>(wParam), whiteBrush());
         return 1;
     }
     case WM_PAINT: {

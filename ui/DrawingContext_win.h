@@ -9,6 +9,13 @@ inline HBRUSH buttonFaceBrush() {
     return reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
 }
 
+// Fills the whole client area of `window` on `dc`: the background of an erase or an empty paint.
+inline void fillClient(HWND window, HDC dc, HBRUSH brush) {
+    RECT client;
+    GetClientRect(window, &client);
+    FillRect(dc, &client, brush);
+}
+
 // A window's device context outside a paint cycle, released on every path.
 class WindowDc {
 public:

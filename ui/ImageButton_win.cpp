@@ -50,10 +50,7 @@ LRESULT ImageButton::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     case WM_ERASEBKGND: {
-        RECT client;
-        GetClientRect(hwnd, &client);
-        FillRect(reinterpret_cast<HDC>(wParam), &client,
-                 buttonFaceBrush());
+        fillClient(hwnd, reinterpret_cast<HDC>(wParam), buttonFaceBrush());
         return 1;
     }
     case WM_SETCURSOR:

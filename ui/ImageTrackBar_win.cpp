@@ -162,9 +162,7 @@ LRESULT ImageTrackBar::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         // With a track the painting covers everything; erasing first would only flicker.
         if (loaded(trackImage)) return 0;
         {
-            RECT client;
-            GetClientRect(hwnd, &client);
-            FillRect(reinterpret_cast<HDC>(wParam), &client, buttonFaceBrush());
+            fillClient(hwnd, reinterpret_cast<HDC>(wParam), buttonFaceBrush());
         }
         return 1;
     case WM_GETDLGCODE: {

@@ -19,10 +19,7 @@ LRESULT Label::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     case WM_ERASEBKGND: {
-        RECT client;
-        GetClientRect(hwnd, &client);
-        FillRect(reinterpret_cast<HDC>(wParam), &client,
-                 buttonFaceBrush());
+        fillClient(hwnd, reinterpret_cast<HDC>(wParam), buttonFaceBrush());
         return 1;  // erased, so BeginPaint does not ask for it again
     }
     }
