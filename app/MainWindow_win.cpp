@@ -160,7 +160,11 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     case WM_CLOSE:
-        if (!busy_) confirmClose();
+        // A window of ours that is disabled has a box or dialog of its own up, shown by a call
+        // still running on it (the many-files question, a warning, a settings dialog);
+        // destroying it underneath would return that call into a window that is gone. Closing
+        // is refused then, as while loading.
+        if (!busy_ && IsWindowEnabled(hwnd)) confirmClose();
         return 0;
     case WM_ERASEBKGND:
         paintSkin(reinterpret_cast<HDC>(wParam));
@@ -331,6 +335,9 @@ void MainWindow::pauseIfPlaying() {
 }
 
 void MainWindow::startPlayback() {
+    // An opening that found the folder gone has closed the recording again and said so; playing
+    // nothing would find the folder gone a second time and say it twice.
+    if (player_->state() == VideoPlayer::kNone) return;
     if (player_->state() == VideoPlayer::kPaused)
         player_->resume();
     else

@@ -171,6 +171,21 @@ TEST_F(MainWindowTest, BusyRefusesCommandsAndClosing) {
     EXPECT_EQ(canceller.dialogs(), 1);
 }
 
+TEST_F(MainWindowTest, ClosingWaitsUntilItsOwnDialogIsGone) {
+    DialogCanceller canceller;
+    // The close arrives while the About dialog is up: its modal loop hands it to the window.
+    PostMessageW(handle_, WM_COMMAND, kCommandAbout, 0);
+    PostMessageW(handle_, WM_CLOSE, 0, 0);
+    pumpUntil([&] { return canceller.dialogs() > 0; }, kLoadTimeoutMs);
+    pumpFor(300);
+    ASSERT_EQ(canceller.dialogs(), 1);
+    ASSERT_TRUE(IsWindow(handle_)) << "the window was destroyed under its own dialog";
+    EXPECT_TRUE(IsWindowEnabled(handle_));
+
+    SendMessageW(handle_, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(handle_));
+}
+
 TEST_F(MainWindowTest, StepsBeyondTheListWarnAndKeepTheRecording) {
     const Path first = recording(1, 1);
     openAndPlay(first);
