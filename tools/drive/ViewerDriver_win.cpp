@@ -50,11 +50,37 @@ HWND targetAt(HWND top, POINT clientPoint, POINT& local) {
     return target;
 }
 
+// Brings `top` to the front. The system activates another program's window through that
+// program's own queue: a message sent afterwards comes back once it has. (Without a window
+// manager the X server's stacking does not always follow; windows that must both be seen are
+// better placed apart.)
+void bringToFront(HWND top) {
+    if (GetForegroundWindow() != top) SetForegroundWindow(top);
+    SendMessageTimeoutW(top, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, nullptr);
+}
+
+// The window under the mouse input, in front first: a hand on the mouse works the window in
+// front, and where two copies of the viewer lie on top of each other the pointer must be over
+// the one the input goes to.
+HWND inputTargetAt(HWND top, POINT clientPoint, POINT& local) {
+    bringToFront(top);
+    return targetAt(top, clientPoint, local);
+}
+
 LPARAM pointParameter(POINT p) { return MAKELPARAM(static_cast<WORD>(p.x), static_cast<WORD>(p.y)); }
 
 void sendMouse(HWND target, UINT message, WPARAM keys, POINT local) {
-    // Sent, not posted: each step is handled before the next, as with a real hand on the mouse.
-    SendMessageW(target, message, keys, pointParameter(local));
+    // The pointer goes where the hand is: the system makes up moves of its own from the real
+    // pointer (when a window appears under it, say), and a window holding the capture would
+    // take one from anywhere else for a drag there.
+    POINT screen = local;
+    ClientToScreen(target, &screen);
+    SetCursorPos(screen.x, screen.y);
+    // Posted, as the system delivers real mouse input: through the queue, in order, between the
+    // program's own messages. A sent message would be handled inside whatever call of the
+    // program happens to wait at that moment (opening the sound device, say), which no hand
+    // on the mouse can do.
+    PostMessageW(target, message, keys, pointParameter(local));
 }
 
 }  // namespace
@@ -187,17 +213,15 @@ void pressDialogButton(HWND dialog, int buttonId) {
 
 void click(HWND top, POINT clientPoint) {
     POINT local;
-    HWND target = targetAt(top, clientPoint, local);
+    HWND target = inputTargetAt(top, clientPoint, local);
     sendMouse(target, WM_MOUSEMOVE, 0, local);
     sendMouse(target, WM_LBUTTONDOWN, MK_LBUTTON, local);
-    // Posted: the release is what acts, and an action that shows a message box would hold a sent
-    // message until someone answers the box, which only this caller can do.
-    PostMessageW(target, WM_LBUTTONUP, 0, pointParameter(local));
+    sendMouse(target, WM_LBUTTONUP, 0, local);
 }
 
 void drag(HWND top, POINT from, POINT to, int steps, DWORD stepMs) {
     POINT local;
-    HWND target = targetAt(top, from, local);
+    HWND target = inputTargetAt(top, from, local);
     POINT origin = from;
     ClientToScreen(top, &origin);
     POINT targetOrigin = {0, 0};
@@ -220,7 +244,7 @@ void drag(HWND top, POINT from, POINT to, int steps, DWORD stepMs) {
 
 HeldDrag::HeldDrag(HWND top, POINT from) : top_(top), last_(from) {
     POINT local;
-    target_ = targetAt(top, from, local);
+    target_ = inputTargetAt(top, from, local);
     sendMouse(target_, WM_MOUSEMOVE, 0, local);
     sendMouse(target_, WM_LBUTTONDOWN, MK_LBUTTON, local);
 }
@@ -251,7 +275,7 @@ void pressKey(HWND window, UINT virtualKey) {
 }
 
 ScreenPicture capture(HWND window, bool clientOnly) {
-    SetForegroundWindow(window);
+    bringToFront(window);
     RECT area;
     if (clientOnly) {
         GetClientRect(window, &area);
