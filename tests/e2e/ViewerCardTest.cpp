@@ -6,8 +6,12 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
+#include <map>
 
 #include "recording/TextEncoding.h"
+#include "tests/e2e/HostCommand.h"
+#include "tests/e2e/ScreenReading.h"
 #include "tests/e2e/ViewerSession.h"
 
 namespace tavrin::e2e {
@@ -29,31 +33,92 @@ std::wstring archiveName(int number, int group) {
     return name;
 }
 
-TEST(ViewerCard, MoreThanAThousandFilesAskFirst) {
-    Card card(1, 20);
-    // 1001 archives in all: the generated one and copies of it under further valid names.
-    const Path original = card.recordings().at(0);
-    for (int copy = 1; copy <= 1000; ++copy) {
-        ASSERT_TRUE(CopyFileW(original.c_str(), card.file(archiveName(copy, 900)).c_str(), TRUE));
+// A folder of 2,000 recordings: three generated ones, one a day, and 1,997 more of them under
+// further names (hard links, so they cost no space; each keeps its original's start time).
+class ViewerLargeFolder : public testing::Test {
+protected:
+    void SetUp() override {
+        for (int number = 1; number <= 1997; ++number) {
+            const int day = number % 3;
+            const Path original = card_.recordings().at(static_cast<std::size_t>(day));
+            const Path copy = card_.file(archiveName(number, 900 + day));
+            ASSERT_TRUE(CreateHardLinkW(copy.c_str(), original.c_str(), nullptr) ||
+                        CopyFileW(original.c_str(), copy.c_str(), TRUE))
+                << GetLastError();
+            dayOf_[copy] = day;
+        }
+        for (int day = 0; day < 3; ++day) dayOf_[card_.recordings().at(day)] = day;
+        card_.relist();
+        ASSERT_EQ(card_.recordings().size(), 2000u);
     }
 
-    Viewer viewer;
-    ASSERT_TRUE(viewer.openThroughMenu(original));
-    HWND box = viewer.messageBox(L"警告");
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(viewer.answer(box, IDCANCEL),
+    int dayOf(int entry) const { return dayOf_.at(card_.recordings().at(entry)); }
+    // The first entry of the list that is of `day`.
+    int firstOfDay(int day) const {
+        for (int entry = 0; entry < 2000; ++entry)
+            if (dayOf(entry) == day) return entry;
+        return -1;
+    }
+    std::wstring titleOf(int entry) const { return card_.recordings().at(entry) + L" - Tavrin"; }
+
+    // Opens `entry`, answering the question about the many files with `answer`.
+    std::wstring open(int entry, int answer) {
+        if (!viewer_.openThroughMenu(card_.recordings().at(entry))) return L"no open dialog";
+        HWND box = viewer_.messageBox(L"警告");
+        return box ? viewer_.answer(box, answer) : L"no question";
+    }
+
+    Card card_{3, 300};
+    std::map<Path, int> dayOf_;
+    Viewer viewer_;
+};
+
+TEST_F(ViewerLargeFolder, AsksFirstThenMovesThroughTheList) {
+    const int middle = firstOfDay(1) + 10;
+    ASSERT_EQ(dayOf(middle), 1);
+    ASSERT_EQ(dayOf(middle + 1), 1);
+    EXPECT_EQ(open(middle, IDCANCEL),
               L"フォルダ内のファイルが1000件を超えているため読み込みに時間がかかります。\r\n"
               L"よろしいですか？");
     Sleep(500);
-    expectEmpty(viewer);
-    EXPECT_FALSE(viewer.anyMessageBox(L"警告", 500));
+    expectEmpty(viewer_);
+    EXPECT_FALSE(viewer_.anyMessageBox(L"警告", 500));
 
     // OK goes on and opens the file.
-    ASSERT_TRUE(viewer.openThroughMenu(original));
-    box = viewer.messageBox(L"警告");
+    open(middle, IDOK);
+    ASSERT_TRUE(viewer_.waitForTitle(titleOf(middle))) << "title: " << viewer_.title();
+
+    // Each step to the next or previous recording reads the folder again, and so asks again. Asked to close
+    // meanwhile (as a task manager does), the viewer stays until the question is answered.
+    const auto step = [&](ConsoleButton button, int expected) {
+        viewer_.click(button);
+        HWND box = viewer_.messageBox(L"警告");
+        ASSERT_NE(box, nullptr) << "no question on the way to entry " << expected;
+        viewer_.answer(box, IDOK);
+        EXPECT_TRUE(viewer_.waitForTitle(titleOf(expected))) << "title: " << viewer_.title();
+    };
+    viewer_.click(ConsoleButton::Next);
+    HWND box = viewer_.messageBox(L"警告");
     ASSERT_NE(box, nullptr);
-    viewer.answer(box, IDOK);
-    EXPECT_TRUE(viewer.waitForTitle(original + L" - Tavrin")) << "title: " << viewer.title();
+    PostMessageW(viewer_.main(), WM_CLOSE, 0, 0);
+    Sleep(500);
+    ASSERT_TRUE(IsWindow(viewer_.main())) << "closed under its own question";
+    viewer_.answer(box, IDOK);
+    EXPECT_TRUE(viewer_.waitForTitle(titleOf(middle + 1))) << "title: " << viewer_.title();
+    EXPECT_FALSE(viewer_.process().waitForExit(0));
+
+    step(ConsoleButton::Previous, middle);
+
+    // The date buttons move within the list already read: no question.
+    const auto stepDate = [&](ConsoleButton button, int expected) {
+        viewer_.click(button);
+        EXPECT_TRUE(viewer_.waitForTitle(titleOf(expected))) << "title: " << viewer_.title();
+        EXPECT_FALSE(viewer_.anyMessageBox(L"警告", 0));
+    };
+    stepDate(ConsoleButton::NextDate, firstOfDay(2));
+    stepDate(ConsoleButton::PreviousDate, firstOfDay(1));
+    stepDate(ConsoleButton::PreviousDate, 0);
+    EXPECT_FALSE(viewer_.enabled(ConsoleButton::PreviousDate));
 }
 
 // A card with two files that have valid names but are no recordings: one whose header date is
@@ -122,7 +187,16 @@ TEST(ViewerShortCard, PlaysOnIntoTheNextRecordingAndStopsAfterTheLast) {
     const auto& list = card.recordings();
     ASSERT_TRUE(viewer.openThroughMenu(list.at(3)));
     ASSERT_TRUE(viewer.waitForTitle(list.at(3) + L" - Tavrin"));
+    std::wstring firstDate;
+    waitUntil([&] { return !(firstDate = readInfoTexts(viewer.picture(), viewer.infoRegion()).date).empty(); },
+              kPlaybackTimeoutMs);
+    // Recording 4 is of the next day: the panel's date moves on with the title.
     EXPECT_TRUE(viewer.waitForTitle(list.at(4) + L" - Tavrin")) << "title: " << viewer.title();
+    std::wstring nextDate;
+    EXPECT_TRUE(waitUntil([&] {
+        nextDate = readInfoTexts(viewer.picture(), viewer.infoRegion()).date;
+        return !nextDate.empty() && nextDate != firstDate;
+    }, kPlaybackTimeoutMs)) << "the date stays " << toUtf8(firstDate);
     // At the end of the last one playback stops there, without a word.
     EXPECT_TRUE(waitUntil([&] {
         const drive::ScreenPicture before = viewer.picture();
@@ -159,19 +233,20 @@ TEST(ViewerCard, FileOfAnotherNamePlaysAlone) {
     expectEmpty(viewer);
 }
 
-TEST(ViewerCardGone, FolderRemovedDuringPlaybackEmptiesTheViewer) {
-    Card card(5, 300);
+// Takes the card away while a recording plays, by `takeAway`, and expects the one warning and an
+// empty viewer; `putBack` undoes it for the clean-up.
+void expectCardGoneWarning(const Card& card, const std::function<void()>& takeAway,
+                           const std::function<void()>& putBack) {
     Viewer viewer;
     const drive::ScreenPicture empty = viewer.picture();
     ASSERT_TRUE(viewer.openThroughMenu(card.recordings().at(0)));
     ASSERT_TRUE(viewer.waitForTitle(card.recordings().at(0) + L" - Tavrin"));
     ASSERT_TRUE(viewer.waitForChange(viewer.picture(), viewer.sliderRegion()));
 
-    const Path moved = card.folder() + L"-moved";
-    ASSERT_TRUE(MoveFileW(card.folder().c_str(), moved.c_str())) << GetLastError();
+    takeAway();
     HWND box = viewer.messageBox(L"警告");
     const std::wstring text = box ? viewer.answer(box, IDOK) : L"";
-    MoveFileW(moved.c_str(), card.folder().c_str());
+    putBack();
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(text, L"現在開いているフォルダが移動または削除されました。");
     Sleep(300);
@@ -179,13 +254,32 @@ TEST(ViewerCardGone, FolderRemovedDuringPlaybackEmptiesTheViewer) {
     // The information panel shows its placeholders again, as at start-up.
     EXPECT_FALSE(regionChanged(empty, viewer.picture(), viewer.infoRegion()));
     EXPECT_FALSE(viewer.anyMessageBox(L"警告", 1000)) << "the warning came twice";
+
+    // Usable again once the card is back.
+    ASSERT_TRUE(viewer.openThroughMenu(card.recordings().at(1)));
+    EXPECT_TRUE(viewer.waitForTitle(card.recordings().at(1) + L" - Tavrin"))
+        << "title: " << viewer.title();
 }
 
-}  // namespace
-}  // namespace tavrin::e2e
+TEST(ViewerCardGone, FolderRenamedDuringPlaybackEmptiesTheViewer) {
+    Card card(5, 300);
+    const Path moved = card.folder() + L"-moved";
+    expectCardGoneWarning(
+        card, [&] { ASSERT_TRUE(MoveFileW(card.folder().c_str(), moved.c_str())) << GetLastError(); },
+        [&] { MoveFileW(moved.c_str(), card.folder().c_str()); });
+}
 
-namespace tavrin::e2e {
-namespace {
+TEST(ViewerCardGone, CardPulledOutDuringPlaybackEmptiesTheViewer) {
+    if (!hostCommandsAvailable()) GTEST_SKIP() << "needs the host's shell to remove open files";
+    Card card(5, 300);
+    // Pulled out: the folder and its files vanish at once, open or not, as only the host can
+    // make them (Windows refuses to delete files the viewer holds open). A copy puts it back.
+    const std::string folder = hostPath(card.folder());
+    runHostCommand("cp -a '" + folder + "' '" + folder + "-copy'", 30000);
+    expectCardGoneWarning(
+        card, [&] { runHostCommand("rm -rf '" + folder + "'", 30000); },
+        [&] { runHostCommand("mv '" + folder + "-copy' '" + folder + "'", 30000); });
+}
 
 // Two thousand files that look like recordings and are none: the viewer steps over every one of
 // them (without running out of stack), says once that the data cannot be read, and stays usable.

@@ -3,8 +3,15 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdio>
+#include <algorithm>
+#include <cstdlib>
+#include <ctime>
 #include <memory>
 
+#include "recording/VideoArchive.h"
+#include "tests/e2e/ScreenReading.h"
+#include "tests/e2e/SoundMonitor.h"
 #include "tests/e2e/ViewerSession.h"
 
 namespace tavrin::e2e {
@@ -12,13 +19,60 @@ namespace {
 
 constexpr DWORD kQuietMs = 1200;  // long enough for several frames at 28 a second
 
+// Loudness (root mean square of 16-bit samples) of the generated engine sound at full volume is
+// in the thousands; silence is 0.
+constexpr double kAudible = 300;
+constexpr double kSilent = 3;
+
+// The mean of the red, green and blue of every pixel of `region`.
+int meanBrightness(const drive::ScreenPicture& picture, Region region) {
+    long long sum = 0;
+    for (int y = region.y; y < region.y + region.height; ++y)
+        for (int x = region.x; x < region.x + region.width; ++x) {
+            const std::uint32_t c = picture.at(x, y);
+            sum += (c >> 16 & 0xFF) + (c >> 8 & 0xFF) + (c & 0xFF);
+        }
+    return static_cast<int>(sum / (3LL * region.width * region.height));
+}
+
+// The date and time the information panel should show for a frame time, formatted here from
+// the local time the system gives.
+InfoTexts expectedTexts(std::int64_t frameTime) {
+    std::tm local{};
+    if (frameTime == 0 || !secondsToLocalTime(frameTime, local)) return {L"----/--/--", L"--:--:--"};
+    wchar_t date[32];
+    wchar_t time[32];
+    std::swprintf(date, 32, L"%04d/%02d/%02d", local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
+    std::swprintf(time, 32, L"%02d:%02d:%02d", local.tm_hour, local.tm_min, local.tm_sec);
+    return {date, time};
+}
+
 class ViewerPlayback : public testing::Test {
 protected:
     // One card for the suite: nothing here changes it.
     static void SetUpTestSuite() { card_ = new Card(); }
     static void TearDownTestSuite() {
+        delete first_;
+        first_ = nullptr;
         delete card_;
         card_ = nullptr;
+    }
+
+    // The first recording as the viewer reads it: its frame grid and the time of each frame.
+    static const VideoArchive& firstRecording() {
+        if (!first_) {
+            first_ = new VideoArchive();
+            first_->open(card_->recordings().at(0), nullptr);
+        }
+        return *first_;
+    }
+
+    // The frame on screen, waited for while a picture is being replaced.
+    int frameOnScreen() {
+        int frame = -1;
+        waitUntil([&] { return (frame = frameShown(viewer_.picture(), viewer_.playerRegion())) >= 0; },
+                  kPlaybackTimeoutMs);
+        return frame;
     }
 
     static std::wstring titleOf(int recording) {
@@ -55,10 +109,12 @@ protected:
     }
 
     static Card* card_;
+    static VideoArchive* first_;
     Viewer viewer_;
 };
 
 Card* ViewerPlayback::card_ = nullptr;
+VideoArchive* ViewerPlayback::first_ = nullptr;
 
 TEST_F(ViewerPlayback, FileOpenStartsPlayingTheChosenRecording) {
     const drive::ScreenPicture empty = viewer_.picture();
@@ -86,6 +142,57 @@ TEST_F(ViewerPlayback, FileOpenStartsPlayingTheChosenRecording) {
     viewer_.click(ConsoleButton::Stop);
     EXPECT_TRUE(waitUntil([&] { return !viewer_.enabled(ConsoleButton::Stop); }, kDialogTimeoutMs));
     EXPECT_TRUE(comesToRest());
+}
+
+TEST_F(ViewerPlayback, PictureTimeChartAndSoundAgreeOnTheFrame) {
+    const SoundMonitor sound;
+    const VideoArchive& recording = firstRecording();
+    ASSERT_GT(recording.slotCount(), 100);
+    {
+        // Before anything is open: placeholders and no marker.
+        const drive::ScreenPicture empty = viewer_.picture();
+        const InfoTexts texts = readInfoTexts(empty, viewer_.infoRegion());
+        EXPECT_EQ(texts.date, L"----/--/--");
+        EXPECT_EQ(texts.time, L"--:--:--");
+        EXPECT_EQ(readChart(empty, viewer_.chartRegion()).marker, -1);
+    }
+    open(0);
+
+    // Playing: the frames on screen count up, and there is sound.
+    const int early = frameOnScreen();
+    ASSERT_GE(early, 0) << "no frame index readable in the picture";
+    if (SoundMonitor::available())
+        EXPECT_GT(sound.listen(1500), kAudible) << "playing, yet nothing to hear";
+    else
+        Sleep(1500);
+    const int later = frameOnScreen();
+    EXPECT_GT(later, early + 10) << "1.5 s of playback moved from frame " << early << " to " << later;
+
+    // Paused: the picture, the time, the chart's marker all stand on one frame, and it is quiet.
+    viewer_.click(ConsoleButton::Play);
+    ASSERT_TRUE(comesToRest()) << "the play button did not pause";
+    const drive::ScreenPicture paused = viewer_.picture();
+    const int frame = frameShown(paused, viewer_.playerRegion());
+    ASSERT_GE(frame, later);
+    const InfoTexts shown = readInfoTexts(paused, viewer_.infoRegion());
+    const FrameInfo* record = recording.slot(frame);
+    ASSERT_NE(record, nullptr);
+    const InfoTexts expected = expectedTexts(record->frameTime);
+    EXPECT_EQ(shown.date, expected.date) << "frame " << frame;
+    EXPECT_EQ(shown.time, expected.time) << "frame " << frame;
+    // The marker's column is the frame's share of the plot's width, to a pixel.
+    EXPECT_NEAR(readChart(paused, viewer_.chartRegion()).markedFrame(recording.slotCount()), frame,
+                recording.slotCount() / 200 + 1);
+    if (SoundMonitor::available()) {
+        EXPECT_LT(sound.listen(1000), kSilent) << "paused, yet it sounds";
+    }
+
+    // Resumed: it goes on from there.
+    viewer_.click(ConsoleButton::Play);
+    EXPECT_TRUE(waitUntil([&] { return frameOnScreen() > frame + 5; }, kPlaybackTimeoutMs));
+    if (SoundMonitor::available()) {
+        EXPECT_GT(sound.listen(1000), kAudible) << "resumed without sound";
+    }
 }
 
 TEST_F(ViewerPlayback, LastRecordingOffersNothingLater) {
@@ -140,21 +247,38 @@ TEST_F(ViewerPlayback, DateButtonsOpenTheFirstRecordingOfTheOtherDay) {
 }
 
 TEST_F(ViewerPlayback, SliderDragShowsFramesAndResumesOnlyWhatPlayed) {
+    const int frames = firstRecording().slotCount();
+    // Where the thumb is held is a share of the recording; the slider's own margins and the
+    // thumb's width make the share a few hundredths off at most.
+    const int slack = frames / 20;
     open(0);
     {
-        // While the thumb is held, playback stands still at the frame under it.
+        // While the thumb is held, playback stands still at the frame under it, and the time and
+        // the chart's marker show that frame too.
         drive::HeldDrag drag(viewer_.main(), sliderPoint(20));
         drag.moveTo(sliderPoint(40));
         Sleep(400);
         EXPECT_TRUE(comesToRest()) << "playback goes on during the drag";
         const drive::ScreenPicture held = viewer_.picture();
+        const int frame = frameShown(held, viewer_.playerRegion());
+        EXPECT_NEAR(frame, frames * 40 / 100, slack);
+        EXPECT_NEAR(readChart(held, viewer_.chartRegion()).markedFrame(frames), frame, frames / 200 + 1);
+        if (const FrameInfo* record = firstRecording().slot(frame)) {
+            EXPECT_EQ(readInfoTexts(held, viewer_.infoRegion()).time,
+                      expectedTexts(record->frameTime).time);
+        }
         drag.moveTo(sliderPoint(60));
         EXPECT_TRUE(viewer_.waitForChange(held, viewer_.playerRegion()))
             << "the picture does not follow the thumb";
+        EXPECT_TRUE(waitUntil([&] { return std::abs(frameOnScreen() - frames * 60 / 100) <= slack; },
+                              kPlaybackTimeoutMs))
+            << "frame " << frameOnScreen() << " of " << frames << " under a thumb at 60 %";
     }
-    // It played before, so it plays on after the release.
+    // It played before, so it plays on after the release, from where the thumb was let go.
     EXPECT_TRUE(viewer_.waitForChange(viewer_.picture(), viewer_.sliderRegion()))
         << "playback did not resume";
+    const int resumedAt = frameOnScreen();
+    EXPECT_GE(resumedAt, frames * 60 / 100 - slack);
 
     // Paused, a drag shows the frames but leaves the player standing at the released frame.
     viewer_.click(ConsoleButton::Play);
@@ -164,7 +288,102 @@ TEST_F(ViewerPlayback, SliderDragShowsFramesAndResumesOnlyWhatPlayed) {
     EXPECT_TRUE(viewer_.waitForChange(paused, viewer_.playerRegion()))
         << "the picture does not follow the thumb";
     EXPECT_TRUE(comesToRest()) << "playback started after dragging a paused recording";
+    EXPECT_NEAR(frameOnScreen(), frames * 10 / 100, slack);
     EXPECT_TRUE(viewer_.enabled(ConsoleButton::Stop));
+
+    // Stop goes back to the first frame.
+    viewer_.click(ConsoleButton::Stop);
+    EXPECT_TRUE(waitUntil([&] { return frameOnScreen() == 0; }, kPlaybackTimeoutMs))
+        << "frame " << frameOnScreen() << " after stop";
+}
+
+TEST_F(ViewerPlayback, PanelOpensAndSetsVolumeAndBrightness) {
+    ASSERT_TRUE(viewer_.openThroughPanel(card_->recordings().at(0)));
+    ASSERT_TRUE(viewer_.waitForTitle(titleOf(0))) << "title: " << viewer_.title();
+    const SoundMonitor sound;
+    if (SoundMonitor::available()) {
+        EXPECT_GT(sound.listen(1000), kAudible);
+        // Volume all the way down is silence while the pictures go on; the standard button
+        // brings the sound back.
+        // Sound already queued (0.4 s) keeps its level.
+        viewer_.setVolume(false);
+        EXPECT_TRUE(waitUntil([&] { return sound.listen(1000) < kSilent; }, 5000))
+            << "the lowest volume still sounds";
+        EXPECT_TRUE(viewer_.waitForChange(viewer_.picture(), viewer_.playerRegion()));
+        viewer_.clickStandardVolume();
+        EXPECT_GT(sound.listen(1000), kAudible) << "the standard volume is silent";
+    }
+
+    // Paused, brightness changes the picture of the same frame; the standard button puts it
+    // back exactly.
+    viewer_.click(ConsoleButton::Play);
+    ASSERT_TRUE(comesToRest()) << "the play button did not pause";
+    const drive::ScreenPicture before = viewer_.picture();
+    const Region picture = viewer_.playerRegion();
+    viewer_.setBrightness(true);
+    ASSERT_TRUE(viewer_.waitForChange(before, picture)) << "brightness did not change the picture";
+    EXPECT_GT(meanBrightness(viewer_.picture(), picture), meanBrightness(before, picture) + 20);
+    viewer_.setBrightness(false);
+    EXPECT_TRUE(waitUntil([&] {
+        return meanBrightness(viewer_.picture(), picture) + 20 < meanBrightness(before, picture);
+    }, kDialogTimeoutMs)) << "the lowest brightness did not darken the picture";
+    viewer_.clickStandardBrightness();
+    EXPECT_TRUE(waitUntil([&] { return !regionChanged(before, viewer_.picture(), picture); },
+                          kDialogTimeoutMs))
+        << "the standard brightness does not give the picture back";
+
+    // The open button pauses what plays and opens another recording.
+    viewer_.click(ConsoleButton::Play);
+    ASSERT_TRUE(viewer_.openThroughPanel(card_->recordings().at(2)));
+    EXPECT_TRUE(viewer_.waitForTitle(titleOf(2))) << "title: " << viewer_.title();
+    EXPECT_TRUE(viewer_.waitForChange(viewer_.picture(), viewer_.sliderRegion()));
+}
+
+TEST_F(ViewerPlayback, TwoCopiesPlayAtOnce) {
+    Viewer second;
+    ASSERT_TRUE(second.openThroughMenu(card_->recordings().at(3)));
+    ASSERT_TRUE(second.waitForTitle(titleOf(3))) << "title: " << second.title();
+    open(0);
+    // Apart, overlapping only where neither is looked at: without a window manager the screen
+    // does not always show the window brought to the front. The first is seen by the top of
+    // its picture (with the frame counter), the second by its position slider.
+    ASSERT_TRUE(SetWindowPos(viewer_.main(), nullptr, 0, 0, 0, 0,
+                             SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE));
+    RECT outer;
+    GetWindowRect(second.main(), &outer);
+    ASSERT_TRUE(SetWindowPos(second.main(), nullptr, GetSystemMetrics(SM_CXSCREEN) - (outer.right - outer.left),
+                             GetSystemMetrics(SM_CYSCREEN) - (outer.bottom - outer.top), 0, 0,
+                             SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE));
+    ASSERT_TRUE(waitUntil([&] {
+        RECT r;
+        GetWindowRect(second.main(), &r);
+        return r.right == GetSystemMetrics(SM_CXSCREEN);
+    }, kDialogTimeoutMs));
+    GetWindowRect(second.main(), &outer);
+    POINT firstClient = {0, 0};
+    ClientToScreen(viewer_.main(), &firstClient);
+    Region firstPicture = viewer_.playerRegion();
+    firstPicture.height = std::min(firstPicture.height, static_cast<int>(outer.top - firstClient.y));
+    const Region secondSlider = second.sliderRegion();
+
+    // Each plays its own recording, on its own.
+    EXPECT_TRUE(viewer_.waitForChange(viewer_.picture(), firstPicture));
+    EXPECT_TRUE(second.waitForChange(second.picture(), secondSlider));
+    second.click(ConsoleButton::Play);
+    EXPECT_TRUE(waitUntil([&] { return !second.waitForChange(second.picture(), secondSlider, 1500); },
+                          kPlaybackTimeoutMs))
+        << "the second copy does not pause";
+    EXPECT_TRUE(viewer_.waitForChange(viewer_.picture(), firstPicture))
+        << "pausing one copy stopped the other";
+    EXPECT_EQ(second.title(), titleOf(3));
+
+    // Closing one leaves the other playing.
+    PostMessageW(second.main(), WM_CLOSE, 0, 0);
+    HWND box = second.messageBox(L"確認");
+    ASSERT_NE(box, nullptr);
+    second.answer(box, IDOK);
+    EXPECT_TRUE(second.process().waitForExit(kDialogTimeoutMs));
+    EXPECT_TRUE(viewer_.waitForChange(viewer_.picture(), firstPicture));
 }
 
 TEST_F(ViewerPlayback, ClosingWithARecordingAsksFirst) {

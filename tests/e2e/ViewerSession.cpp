@@ -4,6 +4,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "app/MainLayout.h"
 #include "recording/ArchiveListing.h"
 #include "recording/TextEncoding.h"
 #include "tools/cardgen/CardWriter.h"
@@ -15,6 +16,7 @@ namespace {
 // and the panel itself), and each button's centre lies at these panel coordinates.
 constexpr int kConsoleTopFromBottom = 155;
 constexpr int kRightColumnWidth = 209;
+constexpr int kChartHeight = 90;
 
 POINT buttonCentre(ConsoleButton which) {
     switch (which) {
@@ -65,6 +67,20 @@ Viewer::Viewer() {
     waitUntil([this] { return !drive::childWindows(player()).empty(); }, kStartTimeoutMs);
 }
 
+Viewer::~Viewer() {
+    // A box a test left open is answered first: the viewer refuses to close under its own boxes.
+    waitUntil([this] {
+        if (process_->waitForExit(0)) return true;
+        if (HWND box = messageBox(nullptr, 0)) {
+            drive::pressDialogButton(box, IDOK);
+            drive::waitForWindowGone(box, 2000);
+        } else {
+            PostMessageW(main_, WM_CLOSE, 0, 0);
+        }
+        return process_->waitForExit(500);
+    }, kDialogTimeoutMs);
+}
+
 bool Viewer::waitForTitle(const std::wstring& expected, DWORD timeoutMs) const {
     return waitUntil([&] { return title() == expected; }, timeoutMs);
 }
@@ -99,6 +115,11 @@ Region Viewer::infoRegion() const {
     return {clientSize().cx - kRightColumnWidth, 0, kRightColumnWidth, 180};
 }
 
+Region Viewer::chartRegion() const {
+    const SIZE client = clientSize();
+    return {0, client.cy - kChartHeight, client.cx, kChartHeight};
+}
+
 Region Viewer::playerRegion() const {
     const RECT r = drive::rectIn(main_, player());
     return {r.left, r.top, r.right - r.left, r.bottom - r.top};
@@ -110,7 +131,21 @@ Region Viewer::sliderRegion() const {
 }
 
 bool Viewer::openThroughMenu(const std::wstring& path) {
-    drive::chooseMenuCommand(main_, 40004);
+    return openThrough([this] { drive::chooseMenuCommand(main_, 40004); }, path);
+}
+
+bool Viewer::openThroughPanel(const std::wstring& path) {
+    return openThrough([this] { clickConfigPanel({57 + 51, 97 + 14}); }, path);
+}
+
+void Viewer::clickConfigPanel(POINT panelPoint) {
+    const SIZE client = clientSize();
+    const LayoutRect config = layoutMainWindow(client.cx, client.cy, true).config;
+    drive::click(main_, {config.x + panelPoint.x, config.y + panelPoint.y});
+}
+
+bool Viewer::openThrough(const std::function<void()>& ask, const std::wstring& path) {
+    ask();
     const DWORD start = GetTickCount();
     while (GetTickCount() - start < kDialogTimeoutMs) {
         HWND dialog = drive::waitForWindow(process_->id(), L"#32770", nullptr, 500);
@@ -142,13 +177,14 @@ bool Viewer::waitForChange(const drive::ScreenPicture& before, Region region,
     return waitUntil([&] { return regionChanged(before, picture(), region); }, timeoutMs);
 }
 
-Card::Card(int recordings, int frames) {
+Card::Card(int recordings, int frames, const std::vector<cardgen::Damage>& damage) {
     cardgen::CardOptions options;
     options.folder = toUtf8(folder_.path());
     options.recordings = recordings;
     options.frames = frames;
     options.width = 320;
     options.height = 240;
+    options.damage = damage;
     cardgen::writeCard(options, [](const std::string&) {});
     relist();
 }

@@ -12,6 +12,7 @@
 
 #include "recording/Platform.h"
 #include "tests/support/TestFolder.h"
+#include "tools/cardgen/RecordingWriter.h"
 #include "tools/drive/ViewerDriver_win.h"
 
 namespace tavrin::e2e {
@@ -42,6 +43,11 @@ public:
     // Starts the built viewer and waits for its main window. Fails the test (by exception) when
     // no window comes.
     Viewer();
+    // Closes the viewer as a user does, confirming the question, so it cleans up after itself
+    // (its temporary sound file); it is ended by force only when it does not go.
+    ~Viewer();
+    Viewer(const Viewer&) = delete;
+    Viewer& operator=(const Viewer&) = delete;
 
     HWND main() const { return main_; }
     drive::ViewerProcess& process() { return *process_; }
@@ -59,12 +65,23 @@ public:
 
     // Regions of the client area.
     Region infoRegion() const;
+    Region chartRegion() const;
     Region playerRegion() const;
     Region sliderRegion() const;
     drive::ScreenPicture picture() const { return drive::capture(main_, true); }
 
     // Chooses File > Open and confirms `path` in the dialog; false when no dialog came.
     bool openThroughMenu(const std::wstring& path);
+    // The same through the open button of the panel beside the picture.
+    bool openThroughPanel(const std::wstring& path);
+
+    // The panel with the volume and brightness sliders: a click at a point of it (panel
+    // coordinates), and the sliders' ends.
+    void clickConfigPanel(POINT panelPoint);
+    void setVolume(bool loudest) { clickConfigPanel({loudest ? 190 : 40, 30}); }
+    void setBrightness(bool brightest) { clickConfigPanel({brightest ? 190 : 40, 64}); }
+    void clickStandardVolume() { clickConfigPanel({14 + 8, 22 + 7}); }
+    void clickStandardBrightness() { clickConfigPanel({14 + 8, 56 + 8}); }
     // The viewer's message box with this caption, or null after `timeoutMs`.
     HWND messageBox(const wchar_t* caption, DWORD timeoutMs = kDialogTimeoutMs) const;
     // Answers the box with `button` and waits for it to go; its text.
@@ -77,15 +94,20 @@ public:
                        DWORD timeoutMs = kPlaybackTimeoutMs) const;
 
 private:
+    // Asks for the open-file dialog with `ask` and confirms `path` in it.
+    bool openThrough(const std::function<void()>& ask, const std::wstring& path);
+
     std::unique_ptr<drive::ViewerProcess> process_;
     HWND main_ = nullptr;
 };
 
 // A generated memory card in a folder of its own: five recordings over three days (two, two,
-// one), small pictures, long enough that none ends during a test.
+// one), small pictures, long enough that none ends during a test. Damaged recordings, one of
+// each kind asked for, follow on the last day.
 class Card {
 public:
-    explicit Card(int recordings = 5, int frames = 400);
+    explicit Card(int recordings = 5, int frames = 400,
+                  const std::vector<cardgen::Damage>& damage = {});
     const Path& folder() const { return folder_.path(); }
     // The recordings' paths in the order the viewer lists them (by start time).
     const std::vector<Path>& recordings() const { return recordings_; }

@@ -1,0 +1,22 @@
+#pragma once
+
+// Commands run on the host beside Wine: Wine starts a Unix program given to CreateProcess, so a
+// test can reach what Windows has no word for (the sound server, pulling a card out at once).
+
+#include <windows.h>
+
+#include <string>
+
+namespace tavrin::e2e {
+
+// The host's path for a Windows path, by Wine's own translation; "" outside Wine.
+std::string hostPath(const std::wstring& windowsPath);
+
+// Whether commands can run on the host here (under Wine).
+bool hostCommandsAvailable();
+
+// Runs `script` with the host's shell and waits until it has ended. Throws std::runtime_error
+// when it cannot be started or does not end within `timeoutMs`.
+void runHostCommand(const std::string& script, DWORD timeoutMs);
+
+}  // namespace tavrin::e2e

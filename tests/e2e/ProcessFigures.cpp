@@ -1,0 +1,209 @@
+#include "tests/e2e/ProcessFigures.h"
+
+#include <psapi.h>
+#include <tlhelp32.h>
+#include <winternl.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "media/KernelHandle_win.h"
+
+namespace tavrin::e2e {
+namespace {
+
+// The two ntdll calls, found at run time: ntdll is in every process, and no import library is
+// needed for them.
+using QuerySystemInformation = NTSTATUS(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+using QueryProcessInformation = NTSTATUS(WINAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
+
+template <typename Function>
+Function ntdllFunction(const char* name) {
+    return reinterpret_cast<Function>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), name)));
+}
+
+bool runsOnWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version"); }
+
+void readMemory(HANDLE process, ProcessFigures& figures) {
+    PROCESS_MEMORY_COUNTERS_EX counters{};
+    counters.cb = sizeof counters;
+    if (!GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                              sizeof counters))
+        return;
+    // Windows gives both; Wine leaves PrivateUsage at 0 and puts the anonymous resident memory
+    // (plus swapped-out memory) into PagefileUsage.
+    const SIZE_T privateBytes =
+        counters.PrivateUsage != 0 ? counters.PrivateUsage : counters.PagefileUsage;
+    figures.privateKiB = static_cast<std::int64_t>(privateBytes / 1024);
+    figures.workingSetKiB = static_cast<std::int64_t>(counters.WorkingSetSize / 1024);
+}
+
+// One entry of the system's process list, as far as it is read here (the layout is the same on
+// Windows and Wine; winternl.h hides the handle count).
+struct ProcessEntry {
+    ULONG nextEntryOffset;
+    ULONG threadCount;
+    LARGE_INTEGER reserved[6];
+    UNICODE_STRING imageName;
+    LONG basePriority;
+    HANDLE processId;
+    HANDLE parentProcessId;
+    ULONG handleCount;
+};
+
+long handleCountFromProcessList(DWORD processId) {
+    const auto query = ntdllFunction<QuerySystemInformation>("NtQuerySystemInformation");
+    if (!query) return -1;
+    constexpr ULONG kSystemProcessInformation = 5;
+    constexpr NTSTATUS kInfoLengthMismatch = static_cast<NTSTATUS>(0xC0000004L);
+    std::vector<std::uint8_t> list(256 * 1024);
+    NTSTATUS status;
+    ULONG needed = 0;
+    while ((status = query(kSystemProcessInformation, list.data(), static_cast<ULONG>(list.size()),
+                           &needed)) == kInfoLengthMismatch)
+        list.resize(list.size() * 2);
+    if (status != 0) return -1;
+    for (std::size_t offset = 0;;) {
+        const auto* entry = reinterpret_cast<const ProcessEntry*>(list.data() + offset);
+        if (static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(entry->processId)) == processId)
+            return static_cast<long>(entry->handleCount);
+        if (entry->nextEntryOffset == 0) return -1;
+        offset += entry->nextEntryOffset;
+    }
+}
+
+long readHandleCount(HANDLE process, DWORD processId) {
+    DWORD count = 0;
+    // Wine answers this call with 0 for every process, itself included.
+    if (GetProcessHandleCount(process, &count) && count != 0) return static_cast<long>(count);
+    return handleCountFromProcessList(processId);
+}
+
+long readThreadCount(DWORD processId) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return -1;
+    const KernelHandle owned(snapshot);
+    THREADENTRY32 thread{};
+    thread.dwSize = sizeof thread;
+    long count = 0;
+    for (BOOL more = Thread32First(snapshot, &thread); more; more = Thread32Next(snapshot, &thread))
+        if (thread.th32OwnerProcessID == processId) ++count;
+    return count;
+}
+
+// Wine's GDI handle table: one 24-byte entry per handle, type 0 when free, the stock flag in the
+// top bit of the first type byte. The process's PEB names the table, at the offset Windows
+// gives its own shared handle table in a 64-bit PEB.
+#pragma pack(push, 1)
+struct GdiHandleEntry {
+    std::uint64_t object;
+    std::uint32_t owner;
+    std::uint8_t extendedType;
+    std::uint8_t generation;
+    std::uint8_t type;
+    std::uint8_t flags;
+    std::uint64_t userPointer;
+};
+#pragma pack(pop)
+static_assert(sizeof(GdiHandleEntry) == 24, "Wine's GDI handle entry is 24 bytes");
+constexpr std::size_t kGdiHandleCount = 0x10000;
+constexpr std::size_t kPebGdiHandleTableOffset = 0xF8;
+constexpr std::uint8_t kStockFlag = 0x80;
+
+long gdiObjectsFromHandleTable(HANDLE process) {
+    const auto query = ntdllFunction<QueryProcessInformation>("NtQueryInformationProcess");
+    if (!query) return -1;
+    PROCESS_BASIC_INFORMATION basic{};
+    ULONG length = 0;
+    if (query(process, ProcessBasicInformation, &basic, sizeof basic, &length) != 0) return -1;
+    std::uint64_t table = 0;
+    SIZE_T read = 0;
+    if (!ReadProcessMemory(process,
+                           static_cast<const std::uint8_t*>(static_cast<const void*>(
+                               basic.PebBaseAddress)) + kPebGdiHandleTableOffset,
+                           &table, sizeof table, &read) ||
+        table == 0)
+        return -1;
+    std::vector<GdiHandleEntry> entries(kGdiHandleCount);
+    if (!ReadProcessMemory(process, reinterpret_cast<const void*>(table), entries.data(),
+                           entries.size() * sizeof(GdiHandleEntry), &read))
+        return -1;
+    long count = 0;
+    for (const GdiHandleEntry& entry : entries)
+        if (entry.type != 0 && (entry.extendedType & kStockFlag) == 0) ++count;
+    return count;
+}
+
+long readGdiObjects(HANDLE process) {
+    // Wine's GetGuiResources is a stub that answers 0; a running viewer has many GDI objects.
+    const DWORD count = GetGuiResources(process, GR_GDIOBJECTS);
+    if (count != 0 || !runsOnWine()) return static_cast<long>(count);
+    return gdiObjectsFromHandleTable(process);
+}
+
+struct WindowCount {
+    DWORD processId;
+    long count;
+};
+
+BOOL CALLBACK countChild(HWND, LPARAM counter) {
+    ++reinterpret_cast<WindowCount*>(counter)->count;
+    return TRUE;
+}
+
+BOOL CALLBACK countTopLevel(HWND window, LPARAM counter) {
+    auto* windows = reinterpret_cast<WindowCount*>(counter);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == windows->processId) {
+        ++windows->count;
+        // All descendants, not only the direct children.
+        EnumChildWindows(window, countChild, counter);
+    }
+    return TRUE;
+}
+
+long windowsOf(DWORD processId) {
+    WindowCount windows{processId, 0};
+    EnumWindows(countTopLevel, reinterpret_cast<LPARAM>(&windows));
+    for (HWND window = FindWindowExW(HWND_MESSAGE, nullptr, nullptr, nullptr); window;
+         window = FindWindowExW(HWND_MESSAGE, window, nullptr, nullptr)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == processId) ++windows.count;
+    }
+    return windows.count;
+}
+
+long readUserObjects(HANDLE process, DWORD processId) {
+    const DWORD count = GetGuiResources(process, GR_USEROBJECTS);
+    if (count != 0 || !runsOnWine()) return static_cast<long>(count);
+    return windowsOf(processId);
+}
+
+std::string figureText(long long value) { return value < 0 ? "n/a" : std::to_string(value); }
+
+}  // namespace
+
+ProcessFigures readProcessFigures(DWORD processId) {
+    ProcessFigures figures;
+    const KernelHandle process(
+        OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+    if (!process) return figures;
+    readMemory(process.get(), figures);
+    figures.handles = readHandleCount(process.get(), processId);
+    figures.threads = readThreadCount(processId);
+    figures.gdiObjects = readGdiObjects(process.get());
+    figures.userObjects = readUserObjects(process.get(), processId);
+    return figures;
+}
+
+std::string describe(const ProcessFigures& figures) {
+    return "memory " + figureText(figures.privateKiB) + " KiB (working set " +
+           figureText(figures.workingSetKiB) + " KiB), handles " + figureText(figures.handles) +
+           ", threads " + figureText(figures.threads) + ", gdi " + figureText(figures.gdiObjects) +
+           ", user " + figureText(figures.userObjects);
+}
+
+}  // namespace tavrin::e2e
