@@ -7,9 +7,13 @@
 namespace tavrin {
 namespace {
 
+// The working folder stays where it is (start-up leaves it at "C:\"): a dialog that starts in the
+// card's folder would otherwise leave the program holding that folder as its working folder, and
+// the card's folder could then not be renamed or removed, nor the card ejected, while it runs.
 constexpr DWORD kChooserFlags = OFN_EXPLORER | OFN_ENABLEHOOK | OFN_HIDEREADONLY |
-                                OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_ENABLESIZING;
-static_assert(kChooserFlags == 0x881824);
+                                OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_ENABLESIZING |
+                                OFN_NOCHANGEDIR;
+static_assert(kChooserFlags == (0x881824 | OFN_NOCHANGEDIR));
 
 // One description/pattern pair, double-terminated as the dialog expects.
 constexpr wchar_t kFilter[] = L"画像ファイル(*.dat)\0*.dat\0";
