@@ -36,4 +36,11 @@ ProcessFigures readProcessFigures(DWORD processId);
 // "n/a" for a figure that could not be read.
 std::string describe(const ProcessFigures& figures);
 
+// Reads the figures of process `processId` and prints them as "[ figures  ] <when>: ...".
+ProcessFigures reportFigures(DWORD processId, const std::string& when);
+
+// Fails the test when `last` holds more than `first` beyond what a viewer that gives back what
+// it takes varies by.
+void expectNoGrowth(const ProcessFigures& first, const ProcessFigures& last);
+
 }  // namespace tavrin::e2e

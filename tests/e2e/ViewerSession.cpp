@@ -1,5 +1,7 @@
 #include "tests/e2e/ViewerSession.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
@@ -175,6 +177,14 @@ bool Viewer::anyMessageBox(const wchar_t* caption, DWORD timeoutMs) const {
 bool Viewer::waitForChange(const drive::ScreenPicture& before, Region region,
                            DWORD timeoutMs) const {
     return waitUntil([&] { return regionChanged(before, picture(), region); }, timeoutMs);
+}
+
+void expectEmpty(const Viewer& viewer) {
+    EXPECT_EQ(viewer.title(), L"Tavrin");
+    for (ConsoleButton which : {ConsoleButton::Play, ConsoleButton::Stop, ConsoleButton::Previous,
+                                ConsoleButton::Next, ConsoleButton::PreviousDate,
+                                ConsoleButton::NextDate})
+        EXPECT_FALSE(viewer.enabled(which)) << "button " << static_cast<int>(which);
 }
 
 Card::Card(int recordings, int frames, const std::vector<cardgen::Damage>& damage) {

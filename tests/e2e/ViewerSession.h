@@ -101,6 +101,9 @@ private:
     HWND main_ = nullptr;
 };
 
+// Checks the viewer shows nothing loaded: its bare title, every button of the control panel off.
+void expectEmpty(const Viewer& viewer);
+
 // A generated memory card in a folder of its own: five recordings over three days (two, two,
 // one), small pictures, long enough that none ends during a test. Damaged recordings, one of
 // each kind asked for, follow on the last day.
