@@ -297,6 +297,36 @@ TEST_F(ViewerPlayback, SliderDragShowsFramesAndResumesOnlyWhatPlayed) {
         << "frame " << frameOnScreen() << " after stop";
 }
 
+TEST_F(ViewerPlayback, AtTheCardsEndTheSliderShowsAFrameAndPlayGoesOnFromIt) {
+    const int frames = firstRecording().slotCount();
+    const int slack = frames / 20;
+    open(4);
+    // Near the end of the last recording, played to its end: nothing follows, so it stops there.
+    drive::click(viewer_.main(), sliderPoint(97));
+    ASSERT_TRUE(waitUntil([&] { return frameOnScreen() >= frames - 3 && standsStill(); },
+                          kPlaybackTimeoutMs))
+        << "frame " << frameOnScreen() << " of " << frames << ": the card did not end";
+    EXPECT_EQ(viewer_.title(), titleOf(4));
+
+    // A drag there shows the frame and leaves the player standing on it: it was not playing.
+    drive::drag(viewer_.main(), sliderPoint(80), sliderPoint(10), 4, 60);
+    EXPECT_TRUE(comesToRest()) << "playback started after a drag at the card's end";
+    EXPECT_NEAR(frameOnScreen(), frames * 10 / 100, slack);
+    EXPECT_FALSE(viewer_.anyMessageBox(L"警告", 0));
+
+    // Play goes on from that frame, not from the end or the start.
+    const int chosen = frameOnScreen();
+    viewer_.click(ConsoleButton::Play);
+    int lowest = frames;
+    EXPECT_TRUE(waitUntil([&] {
+        const int frame = frameOnScreen();
+        lowest = std::min(lowest, frame);
+        return frame > chosen + 5;
+    }, kPlaybackTimeoutMs)) << "frame " << frameOnScreen() << " after play from " << chosen;
+    EXPECT_GE(lowest, chosen) << "played from the start";
+    EXPECT_LT(frameOnScreen(), frames / 2);
+}
+
 TEST_F(ViewerPlayback, PanelOpensAndSetsVolumeAndBrightness) {
     ASSERT_TRUE(viewer_.openThroughPanel(card_->recordings().at(0)));
     ASSERT_TRUE(viewer_.waitForTitle(titleOf(0))) << "title: " << viewer_.title();

@@ -22,10 +22,11 @@ namespace {
 constexpr int kRecordings = 5;
 constexpr int kFrames = 700;  // 25 s a recording, two minutes a card
 constexpr DWORD kSeekEveryMs = 15000;
-// No seek close to a change of recording: a press on the slider while the next recording is
-// still being read is a seek of nothing, and its release a seek that stops playback (nothing
-// played when the press came), which is the rule, not a stall. So seeks wait until a recording
-// has played a while, and stop well before its end.
+// No seek close to the end of a recording: once the card has ended, playback has stopped, and a
+// seek there rightly shows its frame and stays stopped (a drag to the track's start left the
+// last recording on frame 10), which this loop would take for a stall before it saw the end. Nor
+// right after a change of recording, while the next one may still be being read. So seeks wait
+// until a recording has played a while, and stop well before its end.
 constexpr DWORD kSeekAfterChangeMs = 3000;
 constexpr int kNoSeekFramesBeforeEnd = 4 * 28;
 constexpr DWORD kFiguresEveryMs = 60000;
