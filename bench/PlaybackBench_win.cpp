@@ -212,6 +212,10 @@ bool benchSize(int width, int height) {
     printFigure("av_offset_p95_ms_" + size, figures.offsetP95AbsMs, "ms");
     const double cpuSeconds = run.cpu.own + run.cpu.server;
     printFigure("cpu_per_second_" + size, run.seconds > 0 ? cpuSeconds / run.seconds : 0, "s/s");
+    // The floor under it: an open recording while nothing plays.
+    const double idleCpuSeconds = run.idleCpu.own + run.idleCpu.server;
+    printFigure("idle_cpu_per_second_" + size,
+                run.idleSeconds > 0 ? idleCpuSeconds / run.idleSeconds : 0, "s/s");
     return run.finished;
 }
 

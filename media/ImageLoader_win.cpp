@@ -89,6 +89,8 @@ ImageLoader::ImageLoader(HWND notifyWindow) : notifyWindow_(notifyWindow) {
     if (!workerEvent_) throwLastError();
     workerLock_.reset(OpenMutexW(MUTEX_ALL_ACCESS, FALSE, lockName_.c_str()));
     if (!workerLock_) throwLastError();
+    wakeEvent_.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    if (!wakeEvent_) throwLastError();
 
     thread_.reset(CreateThread(&attributes, 0, &ImageLoader::threadEntry, this, CREATE_SUSPENDED,
                                &threadId_));
@@ -106,8 +108,9 @@ ImageLoader::ImageLoader(HWND notifyWindow) : notifyWindow_(notifyWindow) {
 ImageLoader::~ImageLoader() {
     if (thread_) {
         quit_.store(true);
+        SetEvent(wakeEvent_.get());
         // No time limit: the worker may be inside a decode that reads the archive, and the
-        // archive goes away below. It sees the flag within a poll once the decode ends.
+        // archive goes away below. Woken by the event, it sees the flag once the decode ends.
         WaitForSingleObject(thread_.get(), INFINITE);
         thread_.reset();
     }
@@ -146,6 +149,8 @@ bool ImageLoader::tryRequest(std::int32_t index) {
 void ImageLoader::armTimer(DWORD intervalMs) {
     const DWORD due = timeGetTime() + intervalMs;
     timer_.store(kTimerArmed | due);
+    // A worker asleep until an earlier due time, or with none armed, looks again.
+    SetEvent(wakeEvent_.get());
 }
 
 void ImageLoader::cancel() {
@@ -170,10 +175,12 @@ DWORD WINAPI ImageLoader::threadEntry(LPVOID parameter) {
 }
 
 void ImageLoader::run() {
-    const HANDLE event = workerEvent_.get();
     const HANDLE lock = workerLock_.get();
+    const HANDLE wakers[] = {workerEvent_.get(), wakeEvent_.get()};
     while (!quit_.load()) {
-        const DWORD wait = WaitForSingleObject(event, kWorkerPollMs);
+        // A request or the due time of the tick, whichever comes first: a waiting worker costs
+        // nothing, where a poll every millisecond kept a core busy waking up under some systems.
+        const DWORD wait = WaitForMultipleObjects(2, wakers, FALSE, timeUntilTick());
         if (quit_.load()) break;
         if (wait == WAIT_FAILED) Sleep(kWorkerPollMs);
         // A request whose lock cannot be had within the poll is lost: the event has reset
@@ -198,13 +205,20 @@ void ImageLoader::run() {
     }
 }
 
+DWORD ImageLoader::timeUntilTick() const {
+    const std::uint64_t state = timer_.load();
+    if ((state & kTimerArmed) == 0) return INFINITE;
+    const std::int32_t left = static_cast<std::int32_t>(static_cast<DWORD>(state) - timeGetTime());
+    return left > 0 ? static_cast<DWORD>(left) : 0;
+}
+
 void ImageLoader::checkTimer() {
     std::uint64_t state = timer_.load();
     if ((state & kTimerArmed) == 0) return;
     const DWORD due = static_cast<DWORD>(state);
     // Wrap-safe: a due time just past the 49.7-day wrap of the clock is not already reached.
     if (static_cast<std::int32_t>(timeGetTime() - due) < 0) return;
-    // Fails when the owner re-armed or cancelled meanwhile; the new state is honoured next poll.
+    // Fails when the owner re-armed or cancelled meanwhile; the new state is honoured next round.
     if (!timer_.compare_exchange_strong(state, 0)) return;
     if (notifyWindow_ != nullptr) PostMessageW(notifyWindow_, WM_TICK, 0, 0);
 }

@@ -93,6 +93,8 @@ public:
 private:
     static DWORD WINAPI threadEntry(LPVOID parameter);
     void run();
+    // Milliseconds until the armed tick is due (0 when overdue), INFINITE when none is armed.
+    DWORD timeUntilTick() const;
     void checkTimer();
 
     // Declared first so that it is destroyed last, after the worker has ended.
@@ -105,6 +107,9 @@ private:
     // The worker's own handles to the same two objects, opened by name.
     KernelHandle workerEvent_;
     KernelHandle workerLock_;
+    // Wakes the worker when the tick is armed or the loader goes, so between requests it sleeps
+    // until the tick is due instead of polling every millisecond.
+    KernelHandle wakeEvent_;
     KernelHandle thread_;
     DWORD threadId_ = 0;
 
