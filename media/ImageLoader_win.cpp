@@ -14,7 +14,7 @@ namespace tavrin {
 namespace {
 
 constexpr DWORD kOpenLockTimeoutMs = 3000;
-constexpr DWORD kWorkerPollMs = 1;
+constexpr DWORD kWorkerWaitMs = 1;
 constexpr std::uint64_t kTimerArmed = std::uint64_t{1} << 32;
 
 // An abandoned lock is ours all the same; what it guards is left consistent at every step.
@@ -182,10 +182,10 @@ void ImageLoader::run() {
         // nothing, where a poll every millisecond kept a core busy waking up under some systems.
         const DWORD wait = WaitForMultipleObjects(2, wakers, FALSE, timeUntilTick());
         if (quit_.load()) break;
-        if (wait == WAIT_FAILED) Sleep(kWorkerPollMs);
-        // A request whose lock cannot be had within the poll is lost: the event has reset
+        if (wait == WAIT_FAILED) Sleep(kWorkerWaitMs);
+        // A request whose lock cannot be had within a millisecond is lost: the event has reset
         // itself, and the owner asks again at its next tick.
-        if (wait == WAIT_OBJECT_0 && notifyWindow_ != nullptr && takeLock(lock, kWorkerPollMs)) {
+        if (wait == WAIT_OBJECT_0 && notifyWindow_ != nullptr && takeLock(lock, kWorkerWaitMs)) {
             HeldLock held(lock);
             const std::int32_t index = requestedIndex_;
             const std::uint32_t generation = requestGeneration_;
