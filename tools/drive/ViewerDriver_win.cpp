@@ -276,6 +276,10 @@ void pressKey(HWND window, UINT virtualKey) {
 
 ScreenPicture capture(HWND window, bool clientOnly) {
     bringToFront(window);
+    return captureInPlace(window, clientOnly);
+}
+
+ScreenPicture captureInPlace(HWND window, bool clientOnly) {
     RECT area;
     if (clientOnly) {
         GetClientRect(window, &area);

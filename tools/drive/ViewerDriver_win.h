@@ -94,6 +94,9 @@ private:
 
 // The window as it is on screen (brought to the front first); the client area only when asked.
 ScreenPicture capture(HWND window, bool clientOnly);
+// The same without bringing it forward, which waits for the window's thread: for a window in
+// front already whose thread may be held still.
+ScreenPicture captureInPlace(HWND window, bool clientOnly);
 // False when the file cannot be written.
 bool savePicture(const ScreenPicture& picture, const std::wstring& path);
 
