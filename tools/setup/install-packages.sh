@@ -32,6 +32,8 @@ packages=(
     clang libclang-rt-14-dev
     # running the Windows binaries headless
     wine wine64 xvfb x11-utils xauth pulseaudio
+    # the symbol font Wine draws the title-bar buttons with (otherwise they show as letters)
+    fonts-wine
     # Japanese UI text has to render and round-trip
     fonts-noto-cjk locales
 )
