@@ -426,6 +426,56 @@ TEST_F(ImageLoaderTest, ArmedTickArrivesOnceAfterItsDueTime) {
     EXPECT_EQ(inbox_.ticks.size(), 2u);
 }
 
+// The first message `message` of `window`'s queue, taken out unhandled; waits up to `ms` for it.
+bool takeQueued(HWND window, UINT message, MSG& taken, DWORD ms = 3000) {
+    const DWORD start = timeGetTime();
+    while (!PeekMessageW(&taken, window, message, message, PM_REMOVE)) {
+        if (timeGetTime() - start > ms) return false;
+        Sleep(1);
+    }
+    return true;
+}
+
+// Requests `index` until its picture is posted (see requestAndWait), and takes it out unhandled.
+MSG requestQueued(ImageLoader& loader, HWND owner, std::int32_t index) {
+    MSG taken = {};
+    for (int attempt = 0; attempt < 10; ++attempt)
+        if (loader.tryRequest(index) && takeQueued(owner, WM_PICTURE_READY, taken, 500))
+            return taken;
+    ADD_FAILURE() << "no picture of " << index;
+    return taken;
+}
+
+TEST_F(ImageLoaderTest, MessagesPostedBeforeACancelAreToldFromLaterOnes) {
+    openLoader();
+    const std::uint32_t first = loader_->generation();
+    const MSG picture = requestQueued(*loader_, owner_, 1);
+    loader_->armTimer(10);
+    MSG tick = {};
+    ASSERT_TRUE(takeQueued(owner_, WM_TICK, tick));
+    std::unique_ptr<Image> image(reinterpret_cast<Image*>(picture.lParam));
+    EXPECT_EQ(frameIndexOf(picture.wParam), 1);
+    EXPECT_EQ(frameIndexOf(tick.wParam), 0);
+    EXPECT_TRUE(loader_->isCurrent(picture.wParam));
+    EXPECT_TRUE(loader_->isCurrent(tick.wParam));
+
+    // Still queued when the owner cancels: both belong to what it closed.
+    loader_->cancel();
+    EXPECT_NE(loader_->generation(), first);
+    EXPECT_FALSE(loader_->isCurrent(picture.wParam));
+    EXPECT_FALSE(loader_->isCurrent(tick.wParam));
+
+    // Made after the cancel: current again, and a negative index survives the stamp.
+    const MSG later = requestQueued(*loader_, owner_, -1);
+    loader_->armTimer(10);
+    MSG laterTick = {};
+    ASSERT_TRUE(takeQueued(owner_, WM_TICK, laterTick));
+    EXPECT_EQ(frameIndexOf(later.wParam), -1);
+    EXPECT_EQ(later.lParam, 0);
+    EXPECT_TRUE(loader_->isCurrent(later.wParam));
+    EXPECT_TRUE(loader_->isCurrent(laterTick.wParam));
+}
+
 TEST_F(ImageLoaderTest, DestructionJoinsTheWorkerAndReleasesEveryHandle) {
     const DWORD before = handleCount();
     const int threadsBefore = threadCount();
