@@ -216,6 +216,9 @@ void VideoPlayer::close() {
 // --- Playback control ---------------------------------------------------------------------
 
 void VideoPlayer::playFrom(std::int32_t frame) {
+    // A closed player is never started again: a caller that decided to play before the recording
+    // went (a slider drag that began while it played) would find the folder gone a second time.
+    if (!frameInfo_) return;
     state_ = kPlaying;
     owner_.refreshControls();
     currentFrame_ = clampFrame(frame);
@@ -228,6 +231,7 @@ void VideoPlayer::playFrom(std::int32_t frame) {
 }
 
 void VideoPlayer::resume() {
+    if (!frameInfo_) return;
     state_ = kPlaying;
     owner_.refreshControls();
     try {

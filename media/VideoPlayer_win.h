@@ -51,6 +51,7 @@ public:
     bool openRecording(std::int32_t index);
     void close();
 
+    // Both do nothing while no recording is open.
     void playFrom(std::int32_t frame);
     void resume();
     void pause();

@@ -534,6 +534,22 @@ TEST_F(VideoPlayerTest, ACardTakenAwayWhileTheNextRecordingIsReadIsReportedOnce)
     MoveFileW(moved.c_str(), inner.c_str());
 }
 
+TEST_F(VideoPlayerTest, AClosedPlayerIsNeverStartedAgain) {
+    openCardRecording(0);
+    player_->playFrom(0);
+    player_->close();
+    test::WarningBoxCloser closer;
+    // As a caller that decided to play before the recording went would.
+    player_->playFrom(40);
+    player_->resume();
+    pumpFor(200);
+    closer.stop();
+    EXPECT_EQ(player_->state(), VideoPlayer::kNone);
+    EXPECT_EQ(closer.boxes(), 0);
+    EXPECT_EQ(log_.foldersGone, 0);
+    EXPECT_EQ(player_->soundPlayer().getState(), kSoundClosed);
+}
+
 TEST_F(VideoPlayerTest, DateNavigationStepsByCalendarDayAndWarnsAtBothEnds) {
     openCardRecording(0);
     EXPECT_FALSE(player_->isDifferentDate(0, 1));
