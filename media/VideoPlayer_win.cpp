@@ -118,6 +118,12 @@ std::int32_t VideoPlayer::loadFolderList(const Path& path) {
     return listArchives(path, recordings_, recordingCount_);
 }
 
+void VideoPlayer::forgetRecordings() {
+    recordings_.clear();
+    recordingCount_ = 0;
+    recordingIndex_ = 0;
+}
+
 std::int32_t VideoPlayer::setSingleRecording(const Path& path) {
     recordings_.clear();
     auto entry = std::make_unique<ArchiveEntry>();
