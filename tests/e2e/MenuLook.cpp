@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "media/KernelHandle_win.h"
 #include "tests/e2e/ViewerSession.h"
@@ -120,7 +121,8 @@ MenuLook MenuLook::of(HWND like, const std::vector<MenuColumn>& menus) {
     barInfo.cbSize = sizeof barInfo;
     GetMenuBarInfo(top, OBJID_MENU, 0, &barInfo);
     look.bar = relativeTo(top, barInfo.rcBar);
-    look.barPicture = crop(drive::capture(top, false), look.bar);
+    drive::capture(top, false);  // brought to the front
+    look.barPicture = crop(settledPicture(top), look.bar);
     for (int column = 0; column < static_cast<int>(menus.size()); ++column) {
         RECT title;
         GetMenuItemRect(top, menu, static_cast<UINT>(column), &title);
@@ -129,7 +131,7 @@ MenuLook MenuLook::of(HWND like, const std::vector<MenuColumn>& menus) {
         drive::pressWithAlt(top, mnemonicKey(menus[column].title));
         const HWND open = drive::waitForOpenMenu(GetCurrentProcessId(), kDialogTimeoutMs);
         if (!open) throw std::runtime_error("a column of the expected menu did not open");
-        look.columns.push_back(drive::captureInPlace(open, false));
+        look.columns.push_back(settledPicture(open));
         std::vector<RECT> entries;
         const HMENU popup = GetSubMenu(menu, column);
         for (int entry = 0; entry < GetMenuItemCount(popup); ++entry) {
@@ -163,6 +165,19 @@ drive::ScreenPicture crop(const drive::ScreenPicture& whole, RECT rect) {
                     &part.pixels[to]);
     }
     return part;
+}
+
+drive::ScreenPicture settledPicture(HWND window) {
+    // A column just opened may not be drawn through yet: two looks a little apart must agree.
+    drive::ScreenPicture last = drive::captureInPlace(window, false);
+    for (int look = 0; look < 40; ++look) {
+        Sleep(50);
+        drive::ScreenPicture next = drive::captureInPlace(window, false);
+        if (next.width == last.width && next.height == last.height && next.pixels == last.pixels)
+            return next;
+        last = std::move(next);
+    }
+    return last;
 }
 
 POINT screenMiddle(HWND window, RECT rect) {

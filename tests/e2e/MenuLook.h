@@ -44,6 +44,8 @@ struct MenuLook {
 // Closes the column `top` has open (its process `processId`) and leaves the menu bar, from the
 // keyboard, as a user does.
 void closeMenu(HWND top, DWORD processId);
+// `window` as the screen shows it once it has stopped changing.
+drive::ScreenPicture settledPicture(HWND window);
 // The part `rect` of a picture of a whole window.
 drive::ScreenPicture crop(const drive::ScreenPicture& whole, RECT rect);
 // The middle of `rect` (from `window`'s top left corner) on the screen.
