@@ -24,6 +24,7 @@
 #include "tests/win/MessagePump.h"
 #include "tests/win/PanelTestSupport.h"
 #include "tests/win/WarningBoxCloser.h"
+#include "tools/cardgen/ArchiveBuilder.h"
 #include "tools/cardgen/CardWriter.h"
 #include "ui/ImageButton_win.h"
 #include "ui/ImageTrackBar_win.h"
@@ -196,6 +197,97 @@ protected:
 
 test::TestFolder* MainWindowTest::folder_ = nullptr;
 test::TestFolder* MainWindowTest::manyFiles_ = nullptr;
+
+// Points TMP and TEMP at a folder that is not there for as long as it lives, so no temporary
+// file can be made (the way that holds even for root, which no permission stops); the values
+// before come back afterwards.
+class TemporaryFolderGone {
+public:
+    explicit TemporaryFolderGone(const Path& gone) {
+        for (Variable& variable : variables_) {
+            wchar_t value[MAX_PATH] = {};
+            variable.existed = GetEnvironmentVariableW(variable.name, value, MAX_PATH) != 0;
+            variable.value = value;
+            SetEnvironmentVariableW(variable.name, gone.c_str());
+        }
+    }
+    ~TemporaryFolderGone() {
+        for (const Variable& variable : variables_)
+            SetEnvironmentVariableW(variable.name,
+                                    variable.existed ? variable.value.c_str() : nullptr);
+    }
+    TemporaryFolderGone(const TemporaryFolderGone&) = delete;
+    TemporaryFolderGone& operator=(const TemporaryFolderGone&) = delete;
+
+private:
+    struct Variable {
+        const wchar_t* name;
+        bool existed;
+        std::wstring value;
+    };
+    Variable variables_[2] = {{L"TMP", false, {}}, {L"TEMP", false, {}}};
+};
+
+// A recording of sound blocks and no picture, alone in `card`; its path.
+Path writeSoundOnlyRecording(const test::TestFolder& card) {
+    cardgen::ArchiveHeaderFields header;
+    header.start = {2012, 3, 4, 10, 0, 0};
+    header.startTick = 100000;
+    cardgen::ArchiveBuilder builder(header);
+    for (std::uint32_t block = 0; block < 20; ++block)
+        builder.addSound(cardgen::Bytes(2000, 0x80), 100000 + block * 150);
+    const Path path = card.file(L"0001_001.DAT");
+    builder.writeTo(toUtf8(path));
+    return path;
+}
+
+std::size_t countOf(const std::vector<std::wstring>& texts, const std::wstring& text) {
+    return static_cast<std::size_t>(std::count(texts.begin(), texts.end(), text));
+}
+
+TEST_F(MainWindowTest, WithoutATemporaryFilePicturesPlaySilentlyAndSoundAloneIsUnreadable) {
+    const std::wstring soundLost = L"音声データの復元に失敗しました";
+    const std::wstring unreadable = L"該当データを読み込めません。";
+    test::TestFolder soundOnlyCard;
+    const Path soundOnlyPath = writeSoundOnlyRecording(soundOnlyCard);
+
+    test::TestFolder parent;
+    const TemporaryFolderGone noTemporaryFolder(parent.file(L"gone"));
+    {
+        test::WarningBoxCloser closer;
+        openAndPlay(recording(1, 1));
+        // Playing on the wall clock: the frame moves on while no sound plays.
+        const std::int32_t start = window_->player().currentFrame();
+        EXPECT_TRUE(pumpUntil([&] { return window_->player().currentFrame() >= start + 20; },
+                              kLoadTimeoutMs));
+        EXPECT_EQ(window_->player().soundPlayer().getState(), kSoundClosed);
+        EXPECT_NE(window_->player().shownImage(), nullptr);
+        closer.stop();
+        EXPECT_EQ(closer.boxes(), 1);
+        EXPECT_EQ(countOf(closer.texts(), soundLost), 1u);
+    }
+    {
+        test::WarningBoxCloser closer;
+        window_->openRecordingFile(soundOnlyPath, false);
+        closer.stop();
+        EXPECT_EQ(closer.boxes(), 2);
+        EXPECT_EQ(countOf(closer.texts(), soundLost), 1u);
+        EXPECT_EQ(countOf(closer.texts(), unreadable), 1u);
+        EXPECT_EQ(window_->player().frameInfo(), nullptr);
+    }
+}
+
+// The same recording is readable where its sound can be written down: the failure above is the
+// lost sound file's, not the recording's.
+TEST_F(MainWindowTest, ASoundOnlyRecordingOpensWhenItsSoundCanBeRestored) {
+    test::TestFolder soundOnlyCard;
+    const Path soundOnlyPath = writeSoundOnlyRecording(soundOnlyCard);
+    test::WarningBoxCloser closer;
+    window_->openRecordingFile(soundOnlyPath, false);
+    closer.stop();
+    EXPECT_EQ(closer.boxes(), 0);
+    EXPECT_NE(window_->player().frameInfo(), nullptr);
+}
 
 TEST_F(MainWindowTest, CancelAtTheManyFilesQuestionLeavesTheViewerAsIfNothingWereOpen) {
     const Path many = manyFiles().file(fromUtf8(cardgen::archiveName(1, 1)));
