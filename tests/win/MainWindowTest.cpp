@@ -87,15 +87,21 @@ private:
 
 class MainWindowTest : public testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        appName = loadMessage(5001);
-        folder_ = new test::TestFolder;
+    // A card of small pictures in `folder`.
+    static void writeSmallCard(const test::TestFolder& folder, int recordings, int frames) {
         cardgen::CardOptions options;
-        options.folder = toUtf8(folder_->path());
-        options.frames = 200;
+        options.folder = toUtf8(folder.path());
+        options.recordings = recordings;
+        options.frames = frames;
         options.width = 160;
         options.height = 120;
         cardgen::writeCard(options, [](const std::string&) {});
+    }
+
+    static void SetUpTestSuite() {
+        appName = loadMessage(5001);
+        folder_ = new test::TestFolder;
+        writeSmallCard(*folder_, cardgen::CardOptions().recordings, 200);
     }
     static void TearDownTestSuite() {
         delete folder_;
@@ -109,13 +115,7 @@ protected:
     static const test::TestFolder& manyFiles() {
         if (manyFiles_) return *manyFiles_;
         manyFiles_ = new test::TestFolder;
-        cardgen::CardOptions options;
-        options.folder = toUtf8(manyFiles_->path());
-        options.recordings = 2;
-        options.frames = 60;
-        options.width = 160;
-        options.height = 120;
-        cardgen::writeCard(options, [](const std::string&) {});
+        writeSmallCard(*manyFiles_, 2, 60);
         const Path original = manyFiles_->file(fromUtf8(cardgen::archiveName(1, 1)));
         for (int number = 1; number <= 999; ++number) {
             const Path link = manyFiles_->file(fromUtf8(cardgen::archiveName(number, 900)));
