@@ -34,6 +34,8 @@ packages=(
     wine wine64 xvfb x11-utils xauth pulseaudio
     # Japanese UI text has to render and round-trip
     fonts-noto-cjk locales
+    # the export tests read tavrin-export's video files back with ffprobe and ffmpeg
+    ffmpeg
 )
 
 die() {
