@@ -28,6 +28,9 @@ public:
     void write(const std::string& text) { write(text.data(), text.size()); }
     // Overwrites bytes already written (headers whose sizes are known only at the end).
     void overwrite(std::int64_t offset, const void* bytes, std::size_t count);
+    // Says that overwrite() will be used, so the checksum is taken from the stored file once and
+    // not from the bytes as they go by as well.
+    void expectOverwrites() { overwritten_ = true; }
     std::int64_t size() const { return size_; }
 
     // Finishes the file and gives it its final name; without `replace` an existing file of that

@@ -22,11 +22,6 @@ namespace {
 
 std::wstring stem(const std::wstring& name) { return name.substr(0, name.rfind(L'.')); }
 
-std::string textOf(const Path& path) {
-    const test::Bytes bytes = test::readBytes(path);
-    return std::string(bytes.begin(), bytes.end());
-}
-
 std::vector<SourceRange> rangesOf(const ManifestReading& manifest, const Path& card) {
     std::vector<SourceRange> ranges;
     for (const auto& s : manifest.sources) {
@@ -85,7 +80,7 @@ void expectManifestChecksums(const Path& folder, const ManifestReading& manifest
 // The subtitles and the telemetry table, read back against the viewer's slots.
 void expectTextFiles(const Path& folder, const std::wstring& clip, const ViewerClip& viewer) {
     const std::size_t frames = viewer.slots.size();
-    std::istringstream srt(textOf(folder + kPathSeparator + clip + L".srt"));
+    std::istringstream srt(readText(folder + kPathSeparator + clip + L".srt"));
     std::size_t entries = 0;
     for (std::string line; std::getline(srt, line);) {
         if (line.empty() || line == "\r") continue;
@@ -112,7 +107,7 @@ void expectTextFiles(const Path& folder, const std::wstring& clip, const ViewerC
     }
     EXPECT_EQ(entries, (frames + 27) / 28);
 
-    std::istringstream csv(textOf(folder + kPathSeparator + clip + L".csv"));
+    std::istringstream csv(readText(folder + kPathSeparator + clip + L".csv"));
     std::string header;
     std::getline(csv, header);
     EXPECT_EQ(header, "slot,time,accel_x,accel_y,accel_z,magnitude,speed,mark,picture\r");

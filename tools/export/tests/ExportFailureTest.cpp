@@ -22,6 +22,18 @@ void expectOneLineError(const ExportRun& run, int exitCode, const std::string& s
     EXPECT_NE(run.err.find(says), std::string::npos) << run.err;
 }
 
+// An archive of large pictures and an empty output folder beside it.
+struct LargeExport {
+    explicit LargeExport(int pictures, const wchar_t* outName = L"out")
+        : archive(place.file(L"0001_001.DAT")), out(place.file(outName)) {
+        writeArchiveOfLargePictures(archive, pictures);
+        std::filesystem::create_directory(std::filesystem::u8path(toUtf8(out)));
+    }
+    test::TestFolder place;
+    Path archive;
+    Path out;
+};
+
 std::int64_t sizeOf(const Path& path) {
     BinaryFile file = BinaryFile::openForReading(path);
     return file.isOpen() ? file.length() : -1;
@@ -88,12 +100,9 @@ TEST(ExportFailure, FailuresAreOneLineAndWriteNothing) {
 }
 
 TEST(ExportFailure, ExistingFilesAreLeftAloneWithoutForce) {
-    test::TestFolder place;
-    const Path archive = place.file(L"0001_001.DAT");
-    writeArchiveOfLargePictures(archive, 40);
-    const Path out = place.file(L"out");
-    std::filesystem::create_directory(std::filesystem::u8path(toUtf8(out)));
-    const std::vector<std::wstring> args = {L"--event", L"--quiet", L"--out", out, archive};
+    const LargeExport place(40);
+    const Path& out = place.out;
+    const std::vector<std::wstring> args = {L"--event", L"--quiet", L"--out", out, place.archive};
     ASSERT_EQ(runExporter(args).exitCode, 0);
     const std::vector<std::wstring> written = filesIn(out);
     ASSERT_EQ(written.size(), 4u);
@@ -117,12 +126,9 @@ TEST(ExportFailure, ExistingFilesAreLeftAloneWithoutForce) {
 // A card pulled, a battery gone, a task killed: whatever was being written never appears under
 // the final name.
 TEST(ExportFailure, KilledExportLeavesNoFileUnderItsName) {
-    test::TestFolder place;
-    const Path archive = place.file(L"0001_001.DAT");
-    writeArchiveOfLargePictures(archive, 700);
-    const Path out = place.file(L"out");
-    std::filesystem::create_directory(std::filesystem::u8path(toUtf8(out)));
-    StartedExporter exporter({L"--recording", L"--out", out, archive});
+    const LargeExport place(700);
+    const Path& out = place.out;
+    StartedExporter exporter({L"--recording", L"--out", out, place.archive});
     bool caught = false;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
     while (exporter.running() && std::chrono::steady_clock::now() < deadline) {
@@ -143,18 +149,15 @@ TEST(ExportFailure, KilledExportLeavesNoFileUnderItsName) {
 // A disk that fills up mid-export: a small memory file system mounted on the host. Where the
 // test may not mount one it says so and passes over.
 TEST(ExportFailure, FullDiskRemovesThePartialFile) {
-    test::TestFolder place;
-    const Path archive = place.file(L"0001_001.DAT");
-    writeArchiveOfLargePictures(archive, 100);
-    const Path out = place.file(L"small-disk");
-    std::filesystem::create_directory(std::filesystem::u8path(toUtf8(out)));
+    const LargeExport place(100, L"small-disk");
+    const Path& out = place.out;
     const std::string mountPoint = shellQuoted(hostPathOf(out));
     try {
         runOnHost("mount -t tmpfs -o size=2m tmpfs " + mountPoint + " 2>/dev/null");
     } catch (const std::runtime_error&) {
         GTEST_SKIP() << "a small file system cannot be mounted here";
     }
-    const ExportRun run = runExporter({L"--recording", L"--out", out, archive});
+    const ExportRun run = runExporter({L"--recording", L"--out", out, place.archive});
     const std::vector<std::wstring> left = filesIn(out);
     runOnHost("umount " + mountPoint);
     expectOneLineError(run, 1, "no space left on the disk");

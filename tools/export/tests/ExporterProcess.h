@@ -46,6 +46,9 @@ std::string runOnHost(const std::string& script);
 // A path of this program as the host's tools see it.
 std::string hostPathOf(const Path& path);
 
+// A file's content as text.
+std::string readText(const Path& path);
+
 // `text` quoted for the host's shell.
 std::string shellQuoted(const std::string& text);
 

@@ -50,11 +50,6 @@ pid_t spawnExporter(const std::vector<std::wstring>& args,
     return pid;
 }
 
-std::string readText(const Path& path) {
-    const test::Bytes bytes = test::readBytes(path);
-    return std::string(bytes.begin(), bytes.end());
-}
-
 }  // namespace
 
 ExportRun runExporter(const std::vector<std::wstring>& args,

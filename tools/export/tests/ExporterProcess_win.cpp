@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <algorithm>
+#include <cwctype>
 #include <stdexcept>
 
 #include "recording/TextEncoding.h"
@@ -31,12 +33,25 @@ std::wstring quoted(const std::wstring& arg) {
     return out + L"\"";
 }
 
-// This program's environment with `extra` settings added, as a block for CreateProcessW.
+// The NAME of a NAME=VALUE setting, upper-cased: Windows compares them without case.
+std::wstring settingName(const std::wstring& setting) {
+    std::wstring name = setting.substr(0, setting.find(L'=', 1));
+    for (wchar_t& c : name) c = static_cast<wchar_t>(towupper(c));
+    return name;
+}
+
+// This program's environment with `extra` settings put in place of any of the same name, as a
+// block for CreateProcessW.
 std::wstring environmentBlock(const std::vector<std::wstring>& extra) {
     std::wstring block;
     wchar_t* strings = GetEnvironmentStringsW();
     for (const wchar_t* e = strings; *e != L'\0'; e += wcslen(e) + 1) {
-        block += e;
+        const std::wstring setting = e;
+        const bool replaced = std::any_of(extra.begin(), extra.end(), [&](const std::wstring& x) {
+            return settingName(x) == settingName(setting);
+        });
+        if (replaced) continue;
+        block += setting;
         block += L'\0';
     }
     FreeEnvironmentStringsW(strings);
@@ -77,11 +92,6 @@ HANDLE startExporter(const std::vector<std::wstring>& args,
     if (!started) throw std::runtime_error("tavrin-export.exe did not start");
     CloseHandle(info.hThread);
     return info.hProcess;
-}
-
-std::string readText(const Path& path) {
-    const test::Bytes bytes = test::readBytes(path);
-    return std::string(bytes.begin(), bytes.end());
 }
 
 }  // namespace
