@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "tools/export/ExportError.h"
-#include "tools/export/OutputFile.h"
 
 namespace tavrin::exporter {
 
@@ -28,7 +27,7 @@ std::uint32_t padded(std::size_t bytes) { return static_cast<std::uint32_t>(byte
 
 }  // namespace
 
-AviWriter::AviWriter(OutputFile& out, int width, int height, std::int64_t expectedBytes,
+AviWriter::AviWriter(RiffSink& out, int width, int height, std::int64_t expectedBytes,
                      std::int64_t riffLimit)
     : out_(out), width_(width), height_(height), riffLimit_(riffLimit) {
     // Each part holds at least half the limit before the next starts; a few spare entries

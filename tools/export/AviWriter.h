@@ -11,10 +11,9 @@
 #include <vector>
 
 #include "tools/export/RiffBytes.h"
+#include "tools/export/RiffSink.h"
 
 namespace tavrin::exporter {
-
-class OutputFile;
 
 constexpr std::int64_t kRiffLimit = std::int64_t{1} << 30;
 constexpr int kFramesPerSecond = 28;
@@ -24,7 +23,7 @@ class AviWriter {
 public:
     // `expectedBytes` is about how much picture and sound data will come (it sizes the reserve
     // for the OpenDML index of indexes); `riffLimit` is the largest a RIFF part may grow.
-    AviWriter(OutputFile& out, int width, int height, std::int64_t expectedBytes,
+    AviWriter(RiffSink& out, int width, int height, std::int64_t expectedBytes,
               std::int64_t riffLimit = kRiffLimit);
 
     // One frame: its picture and the sound samples that play with it.
@@ -63,7 +62,7 @@ private:
     void writeLegacyIndex();
     void patchHeader();
 
-    OutputFile& out_;
+    RiffSink& out_;
     int width_;
     int height_;
     std::int64_t riffLimit_;

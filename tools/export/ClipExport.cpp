@@ -11,6 +11,7 @@
 #include "tools/export/ExportPlatform.h"
 #include "tools/export/OutputFile.h"
 #include "tools/export/Progress.h"
+#include "tools/export/RiffSink.h"
 #include "tools/export/Sha256.h"
 #include "tools/export/ShownPicture.h"
 #include "tools/export/SoundSlots.h"
@@ -34,6 +35,9 @@ ClipFrame clipFrameOf(const FrameInfo& f, bool newPicture) {
 
 struct ClipPlan {
     std::vector<ClipFrame> frames;
+    // The size of each frame's picture and sound when every picture can be read.
+    std::vector<std::uint32_t> pictureBytes;
+    std::vector<std::uint32_t> samples;
     std::int64_t expectedBytes = 0;
 };
 
@@ -45,7 +49,10 @@ ClipPlan planClip(Card& card, const Clip& clip) {
             const FrameInfo* f = archive.slot(s);
             if (f == nullptr) throw ExportError("a slot of the clip has no record");
             plan.frames.push_back(clipFrameOf(*f, !sharesPicture(archive, s)));
-            plan.expectedBytes += f->payloadSize + 16 + 2 * kSamplesPerSecond / kFramesPerSecond;
+            plan.pictureBytes.push_back(static_cast<std::uint32_t>(std::max(f->payloadSize, 0)));
+            plan.samples.push_back(
+                static_cast<std::uint32_t>(slotStartSample(s + 1) - slotStartSample(s)));
+            plan.expectedBytes += plan.pictureBytes.back() + plan.samples.back() + 16;
         }
     }
     return plan;
@@ -64,10 +71,24 @@ ShownPicture firstShownPicture(Card& card, const Clip& clip) {
     throw ExportError("no picture of the clip can be shown");
 }
 
+// The file as it will be when every picture can be read: its headers are then written final
+// from the start and its checksum taken as it is written, with no second pass over it.
+RiffLayout planLayout(const ClipPlan& plan, const ShownPicture& first, std::int64_t riffLimit) {
+    RiffLayout layout;
+    AviWriter avi(layout, first.width(), first.height(), plan.expectedBytes, riffLimit);
+    for (std::size_t i = 0; i < plan.frames.size(); ++i) {
+        avi.addFrame(nullptr, plan.pictureBytes[i], nullptr, plan.samples[i]);
+    }
+    avi.finish();
+    return layout;
+}
+
 std::string writeVideo(Card& card, const Clip& clip, const ClipPlan& plan, OutputFile& out,
                        const ClipSettings& settings, Progress& progress, std::int64_t& samples) {
     ShownPicture picture = firstShownPicture(card, clip);
-    AviWriter avi(out, picture.width(), picture.height(), plan.expectedBytes, settings.riffLimit);
+    const RiffLayout layout = planLayout(plan, picture, settings.riffLimit);
+    PlannedSink sink(out, layout);
+    AviWriter avi(sink, picture.width(), picture.height(), plan.expectedBytes, settings.riffLimit);
     progress.begin(toUtf8(out.name()), plan.frames.size());
     for (const ClipPiece& piece : clip.pieces) {
         VideoArchive& archive = card.archive(piece.recording);
@@ -98,21 +119,43 @@ ManifestFile commitText(const ClipSettings& settings, const std::wstring& name,
 
 }  // namespace
 
-const std::string& SourceHashes::of(const Path& path, Progress& progress) {
-    auto known = known_.find(path);
-    if (known != known_.end()) return known->second;
+namespace {
+
+std::string hashFile(const Path& path, const std::atomic<bool>& cancelled) {
     BinaryFile file = BinaryFile::openForReading(path);
     if (!file.isOpen()) throw ExportError("cannot read " + toUtf8(path));
-    progress.begin("checksum of " + toUtf8(path), file.length());
     Sha256 hash;
     std::vector<std::uint8_t> chunk(1 << 20);
     for (std::size_t got; (got = file.read(chunk.data(), chunk.size())) > 0;) {
-        if (interruptRequested()) throw ExportError("interrupted");
+        if (cancelled || interruptRequested()) throw ExportError("interrupted");
         hash.add(chunk.data(), got);
-        progress.advance(static_cast<std::int64_t>(got));
     }
-    progress.end();
-    return known_[path] = hash.finishHex();
+    return hash.finishHex();
+}
+
+}  // namespace
+
+SourceHashes::~SourceHashes() {
+    cancelled_ = true;
+    for (auto& [path, pending] : pending_) pending.wait();
+}
+
+void SourceHashes::prepare(const std::vector<Path>& paths) {
+    for (const Path& path : paths) {
+        if (known_.count(path) != 0 || pending_.count(path) != 0) continue;
+        pending_[path] = std::async(std::launch::async, hashFile, path, std::cref(cancelled_));
+    }
+}
+
+const std::string& SourceHashes::of(const Path& path) {
+    prepare({path});
+    auto pending = pending_.find(path);
+    if (pending != pending_.end()) {
+        std::future<std::string> result = std::move(pending->second);
+        pending_.erase(pending);
+        known_[path] = result.get();
+    }
+    return known_[path];
 }
 
 std::vector<std::wstring> clipFileNames(const std::wstring& baseName) {
@@ -124,6 +167,11 @@ std::vector<ManifestFile> exportClip(Card& card, const Clip& clip, const std::ws
                                      Progress& progress) {
     const std::vector<std::wstring> names = clipFileNames(baseName);
     const ClipPlan plan = planClip(card, clip);
+    // The sources are read for their checksums while the video is written.
+    std::vector<Path> sources;
+    for (const ClipPiece& piece : clip.pieces)
+        sources.push_back(card.recordings()[piece.recording].path);
+    hashes.prepare(sources);
 
     Manifest manifest;
     manifest.clip = toUtf8(baseName);
@@ -146,7 +194,7 @@ std::vector<ManifestFile> exportClip(Card& card, const Clip& clip, const std::ws
         entry.file = toUtf8(source.fileName);
         entry.path = toUtf8(source.path);
         entry.bytes = source.fileBytes;
-        entry.sha256 = hashes.of(source.path, progress);
+        entry.sha256 = hashes.of(source.path);
         entry.firstSlot = piece.firstSlot;
         entry.lastSlot = piece.endSlot - 1;
         manifest.sources.push_back(entry);

@@ -9,11 +9,12 @@
 #include <vector>
 
 #include "recording/Platform.h"
+#include "tools/export/RiffSink.h"
 #include "tools/export/Sha256.h"
 
 namespace tavrin::exporter {
 
-class OutputFile {
+class OutputFile : public RiffSink {
 public:
     // Creates the temporary file in `folder` for the final name `name`. Throws ExportError when
     // the folder takes no file.
@@ -21,17 +22,14 @@ public:
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
     // Removes the temporary file when the file was not committed.
-    ~OutputFile();
+    ~OutputFile() override;
 
     // Appends bytes; throws ExportError when the disk refuses them (full, gone, ...).
-    void write(const void* bytes, std::size_t count);
+    void write(const void* bytes, std::size_t count) override;
     void write(const std::string& text) { write(text.data(), text.size()); }
-    // Overwrites bytes already written (headers whose sizes are known only at the end).
-    void overwrite(std::int64_t offset, const void* bytes, std::size_t count);
-    // Says that overwrite() will be used, so the checksum is taken from the stored file once and
-    // not from the bytes as they go by as well.
-    void expectOverwrites() { overwritten_ = true; }
-    std::int64_t size() const { return size_; }
+    // Overwrites bytes already written; the checksum is then read back from the stored file.
+    void overwrite(std::int64_t offset, const void* bytes, std::size_t count) override;
+    std::int64_t size() const override { return size_; }
 
     // Finishes the file and gives it its final name; without `replace` an existing file of that
     // name is left alone and ExportError thrown. Returns the SHA-256 of the file's content as

@@ -22,7 +22,9 @@ public:
         put32(static_cast<std::uint32_t>(value));
         put32(static_cast<std::uint32_t>(value >> 32));
     }
-    void putFourCc(const char* code) { bytes_.insert(bytes_.end(), code, code + 4); }
+    void putFourCc(const char* code) {
+        for (int i = 0; i < 4; ++i) bytes_.push_back(static_cast<std::uint8_t>(code[i]));
+    }
     void putZeros(std::size_t count) { bytes_.insert(bytes_.end(), count, 0); }
     // Sets four bytes already put.
     void set32(std::size_t offset, std::uint32_t value) {

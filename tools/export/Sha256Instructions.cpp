@@ -21,8 +21,26 @@ bool processorHasSha() {
     return ssse3 && sse41 && (b & (1u << 29)) != 0;
 }
 
-// The instructions work on the state split as (A, B, E, F) and (C, D, G, H), four rounds per
-// group of four message words; the message schedule comes from msg1/msg2.
+#define TAVRIN_SHA_TARGET __attribute__((target("sha,sse4.1,ssse3"), always_inline)) inline
+
+// Four rounds with message words w(4g .. 4g + 3). The instructions work on the state split as
+// (A, B, E, F) and (C, D, G, H), two rounds per instruction.
+TAVRIN_SHA_TARGET void fourRounds(__m128i& abef, __m128i& cdgh, __m128i words, int group) {
+    __m128i message = _mm_add_epi32(
+        words,
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(kSha256RoundConstants + 4 * group)));
+    cdgh = _mm_sha256rnds2_epu32(cdgh, abef, message);
+    message = _mm_shuffle_epi32(message, 0x0E);
+    abef = _mm_sha256rnds2_epu32(abef, cdgh, message);
+}
+
+// The next four message words from the sixteen before them: w(i-16 .. i-13) in `a`, then `b`,
+// `c`, and w(i-4 .. i-1) in `d`.
+TAVRIN_SHA_TARGET __m128i nextWords(__m128i a, __m128i b, __m128i c, __m128i d) {
+    const __m128i partial = _mm_add_epi32(_mm_sha256msg1_epu32(a, b), _mm_alignr_epi8(d, c, 4));
+    return _mm_sha256msg2_epu32(partial, d);
+}
+
 __attribute__((target("sha,sse4.1,ssse3"))) void compressBlocks(std::uint32_t* state,
                                                                 const std::uint8_t* data,
                                                                 std::size_t count) {
@@ -37,26 +55,28 @@ __attribute__((target("sha,sse4.1,ssse3"))) void compressBlocks(std::uint32_t* s
     for (; count > 0; --count, data += 64) {
         const __m128i abefSaved = abef;
         const __m128i cdghSaved = cdgh;
-        __m128i words[4];
-        for (int i = 0; i < 4; ++i) {
-            words[i] = _mm_shuffle_epi8(
-                _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + 16 * i)), byteSwap);
-        }
-        for (int group = 0; group < 16; ++group) {
-            __m128i& w = words[group & 3];
-            if (group >= 4) {
-                // w(i..i+3) from w(i-16..i-13), w(i-15..i-12), w(i-7..i-4), w(i-4..i-1).
-                const __m128i& previous = words[(group + 3) & 3];
-                const __m128i& beforePrevious = words[(group + 2) & 3];
-                __m128i next = _mm_sha256msg1_epu32(w, words[(group + 1) & 3]);
-                next = _mm_add_epi32(next, _mm_alignr_epi8(previous, beforePrevious, 4));
-                w = _mm_sha256msg2_epu32(next, previous);
-            }
-            __m128i message = _mm_add_epi32(w, _mm_loadu_si128(reinterpret_cast<const __m128i*>(
-                                                   kSha256RoundConstants + 4 * group)));
-            cdgh = _mm_sha256rnds2_epu32(cdgh, abef, message);
-            message = _mm_shuffle_epi32(message, 0x0E);
-            abef = _mm_sha256rnds2_epu32(abef, cdgh, message);
+        // Four named registers, written out in turn so they stay in registers.
+        __m128i w0 =
+            _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data)), byteSwap);
+        __m128i w1 = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + 16)),
+                                      byteSwap);
+        __m128i w2 = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + 32)),
+                                      byteSwap);
+        __m128i w3 = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + 48)),
+                                      byteSwap);
+        fourRounds(abef, cdgh, w0, 0);
+        fourRounds(abef, cdgh, w1, 1);
+        fourRounds(abef, cdgh, w2, 2);
+        fourRounds(abef, cdgh, w3, 3);
+        for (int group = 4; group < 16; group += 4) {
+            w0 = nextWords(w0, w1, w2, w3);
+            fourRounds(abef, cdgh, w0, group);
+            w1 = nextWords(w1, w2, w3, w0);
+            fourRounds(abef, cdgh, w1, group + 1);
+            w2 = nextWords(w2, w3, w0, w1);
+            fourRounds(abef, cdgh, w2, group + 2);
+            w3 = nextWords(w3, w0, w1, w2);
+            fourRounds(abef, cdgh, w3, group + 3);
         }
         abef = _mm_add_epi32(abef, abefSaved);
         cdgh = _mm_add_epi32(cdgh, cdghSaved);
@@ -67,6 +87,8 @@ __attribute__((target("sha,sse4.1,ssse3"))) void compressBlocks(std::uint32_t* s
     _mm_storeu_si128(reinterpret_cast<__m128i*>(state), _mm_blend_epi16(feba, dchg, 0xF0));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(state + 4), _mm_alignr_epi8(dchg, feba, 8));
 }
+
+#undef TAVRIN_SHA_TARGET
 
 }  // namespace
 

@@ -2,16 +2,19 @@
 // line, the subtitle and telemetry texts, and the rename that never replaces a file unasked.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 
 #include "recording/LocalTime.h"
 #include "recording/TextEncoding.h"
 #include "tests/support/TestFolder.h"
+#include "tools/export/AviWriter.h"
 #include "tools/export/ClipSelection.h"
 #include "tools/export/ClipText.h"
 #include "tools/export/ExportError.h"
 #include "tools/export/ExportOptions.h"
 #include "tools/export/OutputFile.h"
+#include "tools/export/RiffSink.h"
 #include "tools/export/Sha256.h"
 
 namespace tavrin::exporter {
@@ -232,6 +235,68 @@ TEST(OutputFile, CommitsUnderItsNameOnlyWhenThatReplacesNothingUnasked) {
     }
     EXPECT_EQ(test::readBytes(folder.file(L"clip.avi")), (test::Bytes{'n', 'e', 'w'}));
     EXPECT_THROW(OutputFile(folder.file(L"gone"), L"x.avi"), ExportError);
+}
+
+// A file in memory that counts how often it is written over.
+class MemorySink : public RiffSink {
+public:
+    void write(const void* bytes, std::size_t count) override {
+        const auto* in = static_cast<const std::uint8_t*>(bytes);
+        data.insert(data.end(), in, in + count);
+    }
+    void overwrite(std::int64_t offset, const void* bytes, std::size_t count) override {
+        ++overwrites;
+        std::memcpy(data.data() + offset, bytes, count);
+    }
+    std::int64_t size() const override { return static_cast<std::int64_t>(data.size()); }
+    std::vector<std::uint8_t> data;
+    int overwrites = 0;
+};
+
+// Frames of varied sizes, written through `sink`; `sizes` may differ from what was planned.
+void writeFrames(RiffSink& sink, const std::vector<std::size_t>& sizes, std::int64_t limit) {
+    AviWriter avi(sink, 64, 48, 400000, limit);
+    std::vector<std::uint8_t> bytes(20000);
+    for (std::size_t i = 0; i < sizes.size(); ++i) {
+        for (std::size_t k = 0; k < sizes[i]; ++k) bytes[k] = static_cast<std::uint8_t>(i + k);
+        avi.addFrame(bytes.data(), sizes[i], bytes.data(), 470 + i % 2);
+    }
+    avi.finish();
+}
+
+// A video written to its planned layout (in one or several RIFF parts) never goes back over
+// itself, so its checksum can be taken as it is written; one that leaves the plan (a picture
+// that could not be read) still comes out exactly as if there had been no plan.
+TEST(AviWriter, PlannedFilesAreWrittenOnceAndUnplannedOnesAlike) {
+    std::vector<std::size_t> sizes;
+    for (int i = 0; i < 60; ++i) sizes.push_back(3000 + (i * 7919) % 9000);
+    for (const std::int64_t limit : {kRiffLimit, std::int64_t{100000}}) {
+        SCOPED_TRACE(limit);
+        RiffLayout layout;
+        writeFrames(layout, sizes, limit);
+        MemorySink plain;
+        writeFrames(plain, sizes, limit);
+        EXPECT_GT(plain.overwrites, 0);
+        EXPECT_EQ(layout.size(), plain.size());
+
+        MemorySink planned;
+        PlannedSink asPlanned(planned, layout);
+        writeFrames(asPlanned, sizes, limit);
+        EXPECT_EQ(planned.overwrites, 0);
+        EXPECT_TRUE(asPlanned.asPlanned());
+        EXPECT_TRUE(planned.data == plain.data);
+
+        std::vector<std::size_t> changed = sizes;
+        changed[30] += 501;
+        MemorySink unplanned;
+        writeFrames(unplanned, changed, limit);
+        MemorySink offPlan;
+        PlannedSink leavesPlan(offPlan, layout);
+        writeFrames(leavesPlan, changed, limit);
+        EXPECT_FALSE(leavesPlan.asPlanned());
+        EXPECT_TRUE(offPlan.data == unplanned.data);
+
+    }
 }
 
 }  // namespace
