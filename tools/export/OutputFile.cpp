@@ -1,5 +1,6 @@
 #include "tools/export/OutputFile.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "recording/TextEncoding.h"
@@ -49,28 +50,34 @@ void OutputFile::fail(const std::string& what) {
 void OutputFile::write(const void* bytes, std::size_t count) {
     const auto* in = static_cast<const std::uint8_t*>(bytes);
     size_ += static_cast<std::int64_t>(count);
-    if (!overwritten_) hash_.add(in, count);
-    if (buffer_.size() + count > kBufferBytes) flush();
-    if (count >= kBufferBytes) {
-        if (!file_.write(in, count)) fail("cannot write " + toUtf8(finalPath_));
-        return;
+    while (count > 0) {
+        if (buffer_.size() == kBufferBytes) flush();
+        const std::size_t piece = std::min(count, kBufferBytes - buffer_.size());
+        buffer_.insert(buffer_.end(), in, in + piece);
+        in += piece;
+        count -= piece;
     }
-    buffer_.insert(buffer_.end(), in, in + count);
 }
 
 void OutputFile::flush() {
     if (buffer_.empty()) return;
     if (!file_.write(buffer_.data(), buffer_.size())) fail("cannot write " + toUtf8(finalPath_));
-    buffer_.clear();
+    // Hashed as it leaves for the disk, on the hash's own thread, while the next buffer fills.
+    if (overwritten_) {
+        buffer_.clear();
+    } else {
+        hash_.add(buffer_);
+    }
 }
 
 void OutputFile::overwrite(std::int64_t offset, const void* bytes, std::size_t count) {
-    overwritten_ = true;
     const std::int64_t buffered = size_ - static_cast<std::int64_t>(buffer_.size());
     if (offset >= buffered) {
+        // Not yet written, nor hashed.
         std::memcpy(buffer_.data() + (offset - buffered), bytes, count);
         return;
     }
+    overwritten_ = true;
     flush();
     if (!file_.seek(offset) || !file_.write(bytes, count) || !file_.seek(size_)) {
         fail("cannot write " + toUtf8(finalPath_));

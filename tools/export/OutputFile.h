@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "recording/Platform.h"
+#include "tools/export/BackgroundHash.h"
 #include "tools/export/RiffSink.h"
-#include "tools/export/Sha256.h"
 
 namespace tavrin::exporter {
 
@@ -50,8 +50,9 @@ private:
     BinaryFile file_;
     std::vector<std::uint8_t> buffer_;
     std::int64_t size_ = 0;
-    // Hashed as written, unless bytes were overwritten later: then the stored file is read back.
-    Sha256 hash_;
+    // Hashed as written, unless bytes already written were overwritten: then the stored file is
+    // read back.
+    BackgroundHash hash_;
     bool overwritten_ = false;
     bool committed_ = false;
 };

@@ -237,6 +237,30 @@ TEST(OutputFile, CommitsUnderItsNameOnlyWhenThatReplacesNothingUnasked) {
     EXPECT_THROW(OutputFile(folder.file(L"gone"), L"x.avi"), ExportError);
 }
 
+// The checksum is taken as the bytes go to the disk; bytes written over after they went there
+// make it read the stored file back instead. Either way it is the checksum of the file.
+TEST(OutputFile, ChecksumIsThatOfTheStoredFile) {
+    test::TestFolder folder;
+    std::string content(3 * 1024 * 1024 + 17, 'x');
+    for (std::size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 131 % 251);
+    for (const std::int64_t overwriteAt :
+         {std::int64_t{-1}, std::int64_t{5}, std::int64_t{3 * 1024 * 1024 + 3}}) {
+        SCOPED_TRACE(overwriteAt);
+        OutputFile file(folder.path(), L"big.avi");
+        std::string expected = content;
+        for (std::size_t at = 0; at < content.size(); at += 70001) {
+            file.write(content.data() + at, std::min<std::size_t>(70001, content.size() - at));
+        }
+        if (overwriteAt >= 0) {
+            file.overwrite(overwriteAt, "ABCD", 4);
+            expected.replace(static_cast<std::size_t>(overwriteAt), 4, "ABCD");
+        }
+        EXPECT_EQ(file.commit(true), sha256Of(expected));
+        const test::Bytes stored = test::readBytes(folder.file(L"big.avi"));
+        EXPECT_TRUE(std::string(stored.begin(), stored.end()) == expected);
+    }
+}
+
 // A file in memory that counts how often it is written over.
 class MemorySink : public RiffSink {
 public:
@@ -295,7 +319,6 @@ TEST(AviWriter, PlannedFilesAreWrittenOnceAndUnplannedOnesAlike) {
         writeFrames(leavesPlan, changed, limit);
         EXPECT_FALSE(leavesPlan.asPlanned());
         EXPECT_TRUE(offPlan.data == unplanned.data);
-
     }
 }
 
