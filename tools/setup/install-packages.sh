@@ -36,6 +36,8 @@ packages=(
     fonts-wine
     # Japanese UI text has to render and round-trip
     fonts-noto-cjk locales
+    # the export tests read tavrin-export's video files back with ffprobe and ffmpeg
+    ffmpeg
 )
 
 die() {
