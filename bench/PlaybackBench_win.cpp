@@ -1,6 +1,12 @@
 // How well the real player keeps pictures with the sound: a generated 60-second recording is
 // played in a shown window, each picture's arrival is set against the sound clock, and the CPU
 // time the playback costs is read, the wineserver's share included under Wine.
+//
+//     playback_bench [--window box|viewer|maximised] [--size WxH]
+//
+// The window is by default a 640 x 480 box; `viewer` plays in the main window's frame at its
+// default size and layout, `maximised` the same maximised; their figures carry the window's name.
+// Without --size both 640x480 and 1280x960 recordings are played.
 #include <windows.h>
 #include <mmsystem.h>
 
@@ -38,9 +44,6 @@ constexpr double kFrameDurationMs = 1000.0 / 28;
 constexpr DWORD kPlaybackTimeoutMs = 90000;
 // Long enough for the idle cost to show in 10 ms clock ticks.
 constexpr DWORD kIdleMs = 3000;
-// As in the viewer, whatever the recording's size the picture is scaled into this.
-constexpr int kWindowWidth = 640;
-constexpr int kWindowHeight = 480;
 
 struct GeneratedRecording {
     Path archive;
@@ -97,11 +100,13 @@ struct PlaybackRun {
     double seconds = 0;
     CpuReading cpu;  // used during playback
     double idleSeconds = 0;
-    CpuReading idleCpu;  // used while the recording was open and stopped
+    CpuReading idleCpu;       // used while the recording was open and stopped
     DWORD playbackStart = 0;  // timeGetTime at playFrom
     UINT timerPeriod = 0;
     bool drawDib = false;
     int stepRequests = 0;
+    int playerWidth = 0;  // the player's client size
+    int playerHeight = 0;
 };
 
 void describeNeighbours(const std::map<std::string, std::uint64_t>& before,
@@ -116,11 +121,16 @@ void describeNeighbours(const std::map<std::string, std::uint64_t>& before,
     }
 }
 
-PlaybackRun play(const Path& archive) {
+PlaybackRun play(const Path& archive, HostWindow window) {
     PlaybackRun run;
-    PlayerHost host(kWindowWidth, kWindowHeight);
+    PlayerHost host(window);
     // Owned by its window from here on; it goes when the host's window is destroyed.
     auto* player = new WatchedPlayer(host, run.arrivals);
+    host.placePlayer(player->hwnd);
+    RECT client;
+    GetClientRect(player->hwnd, &client);
+    run.playerWidth = client.right;
+    run.playerHeight = client.bottom;
     if (!player->openRecording(player->loadFolderList(archive))) {
         throw std::runtime_error("the player could not open the recording");
     }
@@ -165,8 +175,7 @@ PlaybackRun play(const Path& archive) {
         } else {
             for (int pid : server.processIds()) {
                 std::fprintf(stderr, "playback_bench:   wineserver pid %d%s\n", pid,
-                             server.summedUnmatched() ? " (prefix unmatched, servers summed)"
-                                                      : "");
+                             server.summedUnmatched() ? " (prefix unmatched, servers summed)" : "");
             }
         }
         describeNeighbours(neighboursBefore, neighbourCpuTicks());
@@ -174,12 +183,24 @@ PlaybackRun play(const Path& archive) {
     return run;
 }
 
+const char* windowSuffix(HostWindow window) {
+    switch (window) {
+        case HostWindow::kViewer:
+            return "_viewer";
+        case HostWindow::kMaximised:
+            return "_maximised";
+        default:
+            return "";
+    }
+}
+
 // False when the playback did not come to its end; the figures are printed all the same.
-bool benchSize(int width, int height) {
-    const std::string size = std::to_string(width) + "x" + std::to_string(height);
+bool benchSize(int width, int height, HostWindow window) {
+    const std::string size =
+        std::to_string(width) + "x" + std::to_string(height) + windowSuffix(window);
     test::TestFolder folder;
     const GeneratedRecording recording = generateRecording(folder.path(), width, height);
-    const PlaybackRun run = play(recording.archive);
+    const PlaybackRun run = play(recording.archive, window);
     if (!run.finished) {
         std::fprintf(stderr, "playback_bench: %s did not finish within %lu ms\n", size.c_str(),
                      static_cast<unsigned long>(kPlaybackTimeoutMs));
@@ -189,15 +210,15 @@ bool benchSize(int width, int height) {
                      size.c_str(), run.frameCount, kFrames);
     }
     traceArrivals(run.arrivals, run.playbackStart, size);
-    const PlaybackFigures figures =
-        playbackFigures(run.arrivals, run.frameCount, kFrameDurationMs);
+    const PlaybackFigures figures = playbackFigures(run.arrivals, run.frameCount, kFrameDurationMs);
     std::fprintf(stderr,
                  "playback_bench: %s: %d sound blocks, %.2f s played, %d pictures arrived "
                  "(%d without picture, %d timed against the sound), CPU %.2f s own + %.2f s "
-                 "wineserver, timer period %u ms, %s\n",
+                 "wineserver, timer period %u ms, %s, player %dx%d\n",
                  size.c_str(), recording.soundBlocks, run.seconds, figures.arrivals,
                  figures.failedPictures, figures.offsetSamples, run.cpu.own, run.cpu.server,
-                 run.timerPeriod, run.drawDib ? "DrawDib" : "StretchDIBits");
+                 run.timerPeriod, run.drawDib ? "DrawDib" : "StretchDIBits", run.playerWidth,
+                 run.playerHeight);
     std::fprintf(stderr,
                  "playback_bench: %s: open and stopped for %.2f s: CPU %.2f s own + %.2f s "
                  "wineserver\n",
@@ -222,11 +243,38 @@ bool benchSize(int width, int height) {
 }  // namespace
 }  // namespace tavrin::bench
 
-int main() {
+int main(int argc, char** argv) {
+    using tavrin::bench::HostWindow;
+    HostWindow window = HostWindow::kBox;
+    int onlyWidth = 0;
+    int onlyHeight = 0;
+    bool understood = true;
+    for (int i = 1; i + 1 < argc && understood; i += 2) {
+        const std::string option = argv[i];
+        const std::string value = argv[i + 1];
+        if (option == "--window" && value == "viewer") {
+            window = HostWindow::kViewer;
+        } else if (option == "--window" && value == "maximised") {
+            window = HostWindow::kMaximised;
+        } else if (option == "--size") {
+            understood = std::sscanf(value.c_str(), "%dx%d", &onlyWidth, &onlyHeight) == 2;
+        } else {
+            understood = option == "--window" && value == "box";
+        }
+    }
+    if (!understood || argc % 2 == 0) {
+        std::fprintf(stderr,
+                     "usage: playback_bench [--window box|viewer|maximised] [--size WxH]\n");
+        return 2;
+    }
     bool finished = true;
     try {
-        finished = tavrin::bench::benchSize(640, 480) && finished;
-        finished = tavrin::bench::benchSize(1280, 960) && finished;
+        if (onlyWidth > 0) {
+            finished = tavrin::bench::benchSize(onlyWidth, onlyHeight, window);
+        } else {
+            finished = tavrin::bench::benchSize(640, 480, window) && finished;
+            finished = tavrin::bench::benchSize(1280, 960, window) && finished;
+        }
     } catch (const tavrin::Exception& failure) {
         std::fprintf(stderr, "playback_bench: %s\n", tavrin::toUtf8(failure.message()).c_str());
         return 1;
