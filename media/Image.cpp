@@ -28,7 +28,7 @@ std::unique_ptr<Image> Image::create(int width, int height) {
 
 std::unique_ptr<Image> Image::clone() const {
     std::unique_ptr<Image> copy = create(width_, height_);
-    if (!copy) throw std::bad_alloc();
+    if (!copy) return nullptr;
     std::memcpy(copy->pixels_, pixels_, static_cast<std::size_t>(byteSize_));
     return copy;
 }

@@ -31,6 +31,7 @@ public:
     }
     std::size_t stride() const { return static_cast<std::size_t>(width_) * 4; }
 
+    // A copy, or null when memory is short; never throws, like create.
     std::unique_ptr<Image> clone() const;
 
 private:

@@ -11,6 +11,8 @@ PixelBufferPool& PixelBufferPool::instance() {
 }
 
 std::uint8_t* PixelBufferPool::take(std::size_t size) {
+    const std::size_t refusedFrom = refusedFrom_.load();
+    if (refusedFrom != 0 && size >= refusedFrom) return nullptr;
     if (size >= kSmallestPooled) {
         std::lock_guard<std::mutex> guard(lock_);
         auto found = std::find_if(kept_.begin(), kept_.end(),

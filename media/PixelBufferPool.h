@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
@@ -21,6 +22,10 @@ public:
     // Hands a buffer from take() back; it is kept for reuse or freed.
     void give(std::uint8_t* buffer, std::size_t size);
 
+    // For tests: from now on take() refuses buffers of `bytes` or more, as when memory is short;
+    // 0 lifts the limit.
+    void refuseFromForTesting(std::size_t bytes) { refusedFrom_.store(bytes); }
+
     // Buffers smaller than this (the skin pictures) go straight to the allocator.
     static constexpr std::size_t kSmallestPooled = 256 * 1024;
     static constexpr std::size_t kMostKept = 4;
@@ -32,6 +37,7 @@ private:
     };
     std::mutex lock_;
     std::vector<Kept> kept_;
+    std::atomic<std::size_t> refusedFrom_{0};
 };
 
 }  // namespace tavrin

@@ -12,6 +12,7 @@
 
 #include "media/Image.h"
 #include "media/ImageLoader_win.h"
+#include "media/PixelBufferPool.h"
 #include "media/PlaybackPacing.h"
 #include "media/VideoPlayer_win.h"
 #include "media/WaveAudioPlayer_win.h"
@@ -25,6 +26,7 @@
 #include "ui/AppInstance_win.h"
 #include "ui/Exception.h"
 #include "ui/Messages.h"
+#include "ui/PendingFailure_win.h"
 #include "ui/Window_win.h"
 
 namespace tavrin {
@@ -548,6 +550,42 @@ TEST_F(VideoPlayerTest, AClosedPlayerIsNeverStartedAgain) {
     EXPECT_EQ(closer.boxes(), 0);
     EXPECT_EQ(log_.foldersGone, 0);
     EXPECT_EQ(player_->soundPlayer().getState(), kSoundClosed);
+}
+
+// Found in review: a frame copy that could not be had while painting ended the program through
+// the fatal-error box. Painting skips the picture instead, and paints it again once it can.
+TEST_F(VideoPlayerTest, APaintWithoutMemoryForTheFrameCopySkipsThePicture) {
+    openCardRecording(0);
+    player_->seek(30);
+    ASSERT_TRUE(waitForPictureOf(30));
+    pumpFor(50);
+    const PictureBox box = fitPictureBox(640, 480);
+    const Screenshot before = Screenshot::of(player_->hwnd);
+    // A paint that got through would now show a brighter picture.
+    player_->brightness().setGamma(2.0);
+
+    PixelBufferPool::instance().refuseFromForTesting(
+        static_cast<std::size_t>(player_->shownImage()->byteSize()));
+    RedrawWindow(player_->hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    PixelBufferPool::instance().refuseFromForTesting(0);
+    const bool failed = hasHeldFailure();
+    MSG quit;
+    const bool quitting = PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != 0;
+    if (failed) {
+        try {
+            rethrowHeldFailure();
+        } catch (...) {
+        }
+    }
+    EXPECT_FALSE(failed) << "the paint's failure was held for the fatal-error box";
+    EXPECT_FALSE(quitting) << "the paint's failure ended the message loop";
+    const Screenshot skipped = Screenshot::of(player_->hwnd);
+    EXPECT_EQ(skipped.pixels, before.pixels) << "the picture on screen stays as it was";
+
+    RedrawWindow(player_->hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    const Screenshot painted = Screenshot::of(player_->hwnd);
+    EXPECT_NE(painted.pixels, before.pixels);
+    EXPECT_EQ(painted.frameInBox(box), pictureFrameOf(30));
 }
 
 TEST_F(VideoPlayerTest, DateNavigationStepsByCalendarDayAndWarnsAtBothEnds) {
