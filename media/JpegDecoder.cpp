@@ -13,6 +13,7 @@
 #include <jpeglib.h>
 
 #include "media/Image.h"
+#include "media/PictureScaling.h"
 #include "ui/Exception.h"
 
 namespace tavrin {
@@ -119,8 +120,8 @@ struct Decompressor {
     }
 };
 
-std::unique_ptr<Image> decodeOrThrow(Decompressor& d, const std::uint8_t* bytes,
-                                     std::size_t length) {
+std::unique_ptr<Image> decodeOrThrow(Decompressor& d, const std::uint8_t* bytes, std::size_t length,
+                                     PictureSize wanted) {
     d.info.err = jpeg_std_error(&d.errors);
     d.errors.error_exit = throwOnFatalError;
     jpeg_create_decompress(&d.info);
@@ -138,6 +139,10 @@ std::unique_ptr<Image> decodeOrThrow(Decompressor& d, const std::uint8_t* bytes,
     jpeg_read_header(&d.info, TRUE);
     const bool direct = kDirectBgrOutput && d.info.out_color_space == JCS_RGB;
     if (direct) d.info.out_color_space = kBgrOutput;
+    // Dividing the size while decoding skips most of the work a full-size picture would cost.
+    d.info.scale_num = 1;
+    d.info.scale_denom = static_cast<unsigned int>(reductionToCover(
+        static_cast<int>(d.info.image_width), static_cast<int>(d.info.image_height), wanted));
     jpeg_start_decompress(&d.info);
 
     const int components = d.info.output_components;
@@ -146,8 +151,8 @@ std::unique_ptr<Image> decodeOrThrow(Decompressor& d, const std::uint8_t* bytes,
     if (d.info.image_width > JPEG_MAX_DIMENSION || d.info.image_height > JPEG_MAX_DIMENSION) {
         return nullptr;
     }
-    std::unique_ptr<Image> image = Image::create(static_cast<int>(d.info.image_width),
-                                                 static_cast<int>(d.info.image_height));
+    std::unique_ptr<Image> image = Image::create(static_cast<int>(d.info.output_width),
+                                                 static_cast<int>(d.info.output_height));
     if (!image) return nullptr;
 
     // Scanline k (from the top) goes to memory row height - 1 - k, through one reused scanline
@@ -172,16 +177,22 @@ std::unique_ptr<Image> decodeOrThrow(Decompressor& d, const std::uint8_t* bytes,
     _mm_sfence();  // the streamed rows are complete before the picture is handed on
 #endif
     jpeg_finish_decompress(&d.info);
+    if (shrinksTo({image->width(), image->height()}, wanted)) {
+        // Short of memory for the smaller copy, the drawing's stretch does the rest.
+        std::unique_ptr<Image> shrunk = shrinkImage(*image, wanted);
+        if (shrunk) return shrunk;
+    }
     return image;
 }
 
 }  // namespace
 
-std::unique_ptr<Image> decodeJpeg(const std::uint8_t* bytes, std::size_t length) {
+std::unique_ptr<Image> decodeJpeg(const std::uint8_t* bytes, std::size_t length,
+                                  PictureSize wanted) {
     if (bytes == nullptr) return nullptr;
     Decompressor decompressor;
     try {
-        return decodeOrThrow(decompressor, bytes, length);
+        return decodeOrThrow(decompressor, bytes, length, wanted);
     } catch (const ImageException&) {
         return nullptr;
     } catch (const std::bad_alloc&) {

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "media/PictureScaling.h"
+
 namespace tavrin {
 
 class Image;
@@ -11,6 +13,11 @@ class Image;
 // Decodes a complete JPEG stream held in memory into a bottom-up 32-bit picture. A stream cut
 // short decodes as if it had ended there; a damaged header, a CMYK stream or short memory give
 // null. Never throws; the caller keeps the bytes.
-std::unique_ptr<Image> decodeJpeg(const std::uint8_t* bytes, std::size_t length);
+//
+// With a `wanted` size (the box the picture is shown in), a picture larger than it comes out at
+// exactly that size: decoded at the reduced scale that still covers it and shrunk the rest of
+// the way with a good filter. A picture that does not cover the box keeps its own size.
+std::unique_ptr<Image> decodeJpeg(const std::uint8_t* bytes, std::size_t length,
+                                  PictureSize wanted = {});
 
 }  // namespace tavrin

@@ -199,10 +199,10 @@ bool VideoArchive::readFramePicture(std::int32_t index, std::vector<std::uint8_t
     }
 }
 
-std::unique_ptr<Image> VideoArchive::readFrameImage(std::int32_t index) {
+std::unique_ptr<Image> VideoArchive::readFrameImage(std::int32_t index, PictureSize wanted) {
     std::vector<std::uint8_t> bytes;
     if (!readFramePicture(index, bytes)) return nullptr;
-    return decodeJpeg(bytes.data(), bytes.size());
+    return decodeJpeg(bytes.data(), bytes.size(), wanted);
 }
 
 }  // namespace tavrin

@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "media/PictureScaling.h"
 #include "recording/ArchiveScan.h"
 #include "recording/FrameInfo.h"
 #include "recording/Platform.h"
@@ -30,8 +31,9 @@ public:
     void open(const Path& path, ScanObserver* observer);
     // Closes the file, releases every slot and deletes the temporary sound file.
     void close();
-    // The picture of slot `index`, or null. Never throws.
-    std::unique_ptr<Image> readFrameImage(std::int32_t index);
+    // The picture of slot `index`, or null. Never throws. With a `wanted` size it comes as
+    // decodeJpeg gives it for that box.
+    std::unique_ptr<Image> readFrameImage(std::int32_t index, PictureSize wanted = {});
     // The stored JPEG stream of slot `index` with its standard prefix restored: exactly the bytes
     // the decoder is given (a picture cut off by the end of the file reads as zeros there).
     // False, with `bytes` empty, when the slot has no readable picture. `bytes` keeps its memory
