@@ -133,11 +133,12 @@ std::unique_ptr<VideoInfo07> ImageLoader::createFrameInfo() const {
     return std::make_unique<VideoInfo07>(archive_);
 }
 
-bool ImageLoader::tryRequest(std::int32_t index) {
+bool ImageLoader::tryRequest(std::int32_t index, PictureSize wanted) {
     if (!takeLock(requestLock_.get(), 0)) return false;
     {
         HeldLock held(requestLock_.get());
         requestedIndex_ = index;
+        requestedSize_ = wanted;
         requestGeneration_ = generation_.load();
     }
     // Signalled only once the lock is free again: a worker woken while this thread still held it
@@ -160,7 +161,10 @@ void ImageLoader::cancel() {
 }
 
 ImageLoader::ArchiveLock::ArchiveLock(ImageLoader& loader, DWORD timeoutMs)
-    : loader_(loader), acquired_(takeLock(loader.requestLock_.get(), timeoutMs)) {}
+    : loader_(loader), acquired_(takeLock(loader.requestLock_.get(), timeoutMs)) {
+    // The archive may change under this lock, and with it what a first block names.
+    if (acquired_) loader_.last_ = LastPicture{};
+}
 
 ImageLoader::ArchiveLock::~ArchiveLock() {
     if (acquired_) ReleaseMutex(loader_.requestLock_.get());
@@ -190,8 +194,7 @@ void ImageLoader::run() {
             HeldLock held(lock);
             const std::int32_t index = requestedIndex_;
             const std::uint32_t generation = requestGeneration_;
-            if (beforeDecode_) beforeDecode_(index);
-            std::unique_ptr<Image> image = archive_.readFrameImage(index);
+            std::unique_ptr<Image> image = readPicture(index, requestedSize_);
             if (!quit_.load() && generation_.load() == generation) {
                 Image* picture = image.release();
                 if (!PostMessageW(notifyWindow_, WM_PICTURE_READY,
@@ -204,6 +207,27 @@ void ImageLoader::run() {
         }
         checkTimer();
     }
+}
+
+std::unique_ptr<Image> ImageLoader::readPicture(std::int32_t index, PictureSize wanted) {
+    const FrameInfo* slot = archive_.slot(index);
+    if (slot != nullptr && last_.known && last_.firstBlock == slot->blockPositions[0] &&
+        last_.size == wanted) {
+        // The receiver owns what is posted, so it gets a copy; a copy costs a fraction of a
+        // decode. Short of memory for it, the picture is as good as failed.
+        return last_.image ? last_.image->clone() : nullptr;
+    }
+    if (beforeDecode_) beforeDecode_(index);
+    std::unique_ptr<Image> image = archive_.readFrameImage(index, wanted);
+    last_ = LastPicture{};
+    if (slot != nullptr) {
+        last_.image = image ? image->clone() : nullptr;
+        // Without memory for the copy the next request decodes again rather than fail.
+        last_.known = !image || last_.image;
+        last_.firstBlock = slot->blockPositions[0];
+        last_.size = wanted;
+    }
+    return image;
 }
 
 DWORD ImageLoader::timeUntilTick() const {

@@ -9,12 +9,14 @@
 #include <string>
 
 #include "media/KernelHandle_win.h"
+#include "media/PictureScaling.h"
 #include "recording/Platform.h"
 #include "recording/VideoArchive.h"
 #include "recording/VideoInfo07.h"
 
 namespace tavrin {
 
+class Image;
 class ScanObserver;
 
 // Posted to the owner when an armed due time has passed; lParam 0.
@@ -61,8 +63,10 @@ public:
     std::unique_ptr<VideoInfo07> createFrameInfo() const;
 
     // Asks for the picture of `index` without waiting: false when a decode holds the lock (the
-    // request is dropped and the owner asks again at its next tick).
-    bool tryRequest(std::int32_t index);
+    // request is dropped and the owner asks again at its next tick). `wanted` is the box the
+    // picture is shown in: a larger picture comes decoded for it (see decodeJpeg); empty for the
+    // picture's own size.
+    bool tryRequest(std::int32_t index, PictureSize wanted = {});
 
     // One WM_TICK once `intervalMs` milliseconds of timeGetTime have passed; arming again
     // replaces the due time.
@@ -101,9 +105,9 @@ public:
     // The archive, for reads by the owner on its own thread between its locked operations.
     const VideoArchive& archive() const { return archive_; }
 
-    // Called on the worker, holding the request lock, just before each decode: lets a test hold a
-    // decode "running" for as long as it needs instead of racing the worker. Set it before the
-    // first request.
+    // Called on the worker, holding the request lock, just before each decode (not before a
+    // picture that is a copy of the last one): lets a test hold a decode "running" for as long as
+    // it needs instead of racing the worker, or count decodes. Set it before the first request.
     void setBeforeDecodeForTesting(std::function<void(std::int32_t index)> hook) {
         beforeDecode_ = std::move(hook);
     }
@@ -115,6 +119,8 @@ public:
 private:
     static DWORD WINAPI threadEntry(LPVOID parameter);
     void run();
+    // The picture of `index` for `wanted`, reusing the last one when it is the same.
+    std::unique_ptr<Image> readPicture(std::int32_t index, PictureSize wanted);
     // Milliseconds until the armed tick is due (0 when overdue), INFINITE when none is armed.
     DWORD timeUntilTick() const;
     void checkTimer();
@@ -138,7 +144,20 @@ private:
     std::function<void(std::int32_t)> beforeDecode_;
     // Guarded by the request lock.
     std::int32_t requestedIndex_ = 0;
+    PictureSize requestedSize_;
     std::uint32_t requestGeneration_ = 0;
+
+    // The outcome of the last decode and what it was of, guarded by the request lock. The slots
+    // that gap filling adds repeat a neighbour's stored picture (the same first block), often
+    // for hundreds of slots; such a picture is copied, not decoded again. Forgotten whenever the
+    // owner takes the lock to open or close the archive.
+    struct LastPicture {
+        bool known = false;
+        std::int32_t firstBlock = 0;
+        PictureSize size;
+        std::unique_ptr<Image> image;  // null when the picture could not be decoded
+    };
+    LastPicture last_;
 
     // Bumped by cancel; a decode whose request carries an older value is thrown away. A counter
     // instead of a flag, so a cancel that races with the end of a decode cannot discard the next.

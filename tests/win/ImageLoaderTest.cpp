@@ -12,6 +12,7 @@
 
 #include "media/Image.h"
 #include "media/ImageLoader_win.h"
+#include "media/ResourceData_win.h"
 #include "tests/e2e/ProcessFigures.h"
 #include "tests/win/MessagePump.h"
 #include "tests/recording/ArchiveFixtures.h"
@@ -199,11 +200,16 @@ protected:
     // worker that cannot take the lock within its poll drops the request by design (under Wine
     // a loaded machine makes even a free lock take longer), and a player asks again at its next
     // tick; so does this.
-    std::size_t requestAndWait(std::int32_t index) {
+    std::size_t requestAndWait(std::int32_t index, PictureSize wanted = {}) {
         const std::size_t before = inbox_.pictures.size();
         bool arrived = false;
         for (int attempt = 0; attempt < 10 && !arrived; ++attempt) {
-            if (!loader_->tryRequest(index)) continue;
+            // The worker posts before it lets go of the lock, so a request made the moment the
+            // last picture arrives may meet the lock still held.
+            if (!loader_->tryRequest(index, wanted)) {
+                pumpFor(2);
+                continue;
+            }
             arrived = pumpUntil([&] { return inbox_.pictures.size() > before; }, 500);
         }
         EXPECT_TRUE(arrived) << index;
@@ -483,7 +489,10 @@ TEST_F(ImageLoaderTest, PicturesNobodyCanReceiveAreFreedByTheLoader) {
                                         sizeof(before)));
     constexpr int kPictures = 16;
     for (int i = 0; i < kPictures; ++i) {
-        ASSERT_TRUE(pumpUntil([&] { return loader.tryRequest(kSlowSlot); }, 10000));
+        // Two sizes in turn, so each request is a decode rather than a copy of the last one.
+        const PictureSize wanted =
+            i % 2 == 0 ? PictureSize{} : PictureSize{slowSide_ - 8, slowSide_ - 8};
+        ASSERT_TRUE(pumpUntil([&] { return loader.tryRequest(kSlowSlot, wanted); }, 10000));
         // Into the decode and out of it again, so no two requests merge.
         pumpUntil([&] { return !lockIsFree(loader.lockName()); }, 2000);
         pumpUntil([&] { return lockIsFree(loader.lockName()); }, 10000);
@@ -499,6 +508,95 @@ TEST_F(ImageLoaderTest, PicturesNobodyCanReceiveAreFreedByTheLoader) {
     EXPECT_LT(after.WorkingSetSize, before.WorkingSetSize + picture * (kPictures / 2))
         << before.WorkingSetSize << " " << after.WorkingSetSize << " " << picture;
     EXPECT_TRUE(unused.pictures.empty());
+}
+
+TEST_F(ImageLoaderTest, GapFilledSlotsGetACopyOfThePictureDecodedLast) {
+    // Pictures at slots 0 and 4 only: gap filling repeats the first over slots 1 to 3.
+    TestFolder folder;
+    ArchiveBuilder builder(test::headerAt());
+    builder.addPicture(test::smallJpeg(kShades[0]), test::tickOfSlot(0), test::fieldsAt(0));
+    builder.addPicture(test::smallJpeg(kShades[2]), test::tickOfSlot(4), test::fieldsAt(0));
+    loader_ = std::make_unique<ImageLoader>(owner_);
+    std::vector<std::int32_t> decoded;
+    loader_->setBeforeDecodeForTesting(
+        [&decoded](std::int32_t index) { decoded.push_back(index); });
+    loader_->openArchive(test::writeArchive(folder, builder), nullptr);
+    ASSERT_EQ(loader_->archive().slotCount(), 5);
+
+    for (std::int32_t index : {0, 1, 2, 3, 4, 4}) requestAndWait(index);
+    EXPECT_EQ(decoded, (std::vector<std::int32_t>{0, 4}));
+    ASSERT_EQ(inbox_.pictures.size(), 6u);
+    for (std::size_t i = 0; i < inbox_.pictures.size(); ++i) {
+        const Inbox::Picture& arrived = inbox_.pictures[i];
+        ASSERT_NE(arrived.image, nullptr) << i;
+        EXPECT_NEAR(arrived.image->row(0)[2], kShades[i < 4 ? 0 : 2], 12) << i;
+        // Each receiver owns its picture.
+        if (i > 0) EXPECT_NE(arrived.image->pixels(), inbox_.pictures[i - 1].image->pixels());
+    }
+}
+
+// Found by fuzzing: the cut-off picture of a damaged archive, declaring 56,575 x 96 pixels, is
+// repeated by gap filling over 834 slots, and was decoded afresh for every one of them.
+TEST_F(ImageLoaderTest, SlotsRepeatingTheStoredPictureDecodedLastAreNotDecodedAgain) {
+    std::size_t size = 0;
+    const std::uint8_t* input = loadResourceData(RT_RCDATA, 9200, size);
+    // The fuzzer's input leaves out the unread preamble after the 32 header bytes.
+    constexpr std::size_t kHeader = 32;
+    constexpr std::size_t kPreamble = 8192;
+    ASSERT_GT(size, kHeader);
+    test::Bytes bytes(input, input + kHeader);
+    bytes.resize(kPreamble, 0);
+    bytes.insert(bytes.end(), input + kHeader, input + size);
+    TestFolder folder;
+    const Path path = folder.file(L"0001_001.DAT");
+    test::writeBytes(path, bytes);
+
+    loader_ = std::make_unique<ImageLoader>(owner_);
+    // Written by the worker before it posts; read here after the post has arrived.
+    std::vector<std::int32_t> decoded;
+    loader_->setBeforeDecodeForTesting(
+        [&decoded](std::int32_t index) { decoded.push_back(index); });
+    loader_->openArchive(path, nullptr);
+    const VideoArchive& archive = loader_->archive();
+    ASSERT_GE(archive.slotCount(), 836);
+    const std::int32_t cutPicture = archive.slot(1)->blockPositions[0];
+
+    // Each repeat gets what the one decode gave: here no picture, as the damage shows only once
+    // every row has been decoded; a picture would come as the receiver's own copy.
+    int repeats = 0;
+    std::string firstOutcome;
+    for (std::int32_t index = 0; index < archive.slotCount(); ++index) {
+        const bool repeated = archive.slot(index)->blockPositions[0] == cutPicture;
+        repeats += repeated ? 1 : 0;
+        ASSERT_EQ(requestAndWait(index), 1u) << index;
+        const Inbox::Picture& arrived = inbox_.pictures.back();
+        EXPECT_EQ(arrived.index, index);
+        const std::string outcome = arrived.image ? std::to_string(arrived.image->width()) + "x" +
+                                                        std::to_string(arrived.image->height())
+                                                  : "none";
+        if (repeated && firstOutcome.empty()) firstOutcome = outcome;
+        if (repeated) ASSERT_EQ(outcome, firstOutcome) << index;
+        inbox_.pictures.clear();
+    }
+    EXPECT_EQ(repeats, 834);  // of the archive's 836 slots
+    EXPECT_EQ(std::count_if(
+                  decoded.begin(), decoded.end(),
+                  [&](std::int32_t i) { return archive.slot(i)->blockPositions[0] == cutPicture; }),
+              1);
+
+    // Another size is another picture; and once the owner has had the archive to itself (to
+    // close or reopen it), the first block may name something else.
+    const std::size_t sized = decoded.size();
+    requestAndWait(2, {640, 480});
+    EXPECT_EQ(decoded.size(), sized + 1);
+    {
+        ImageLoader::ArchiveLock lock(*loader_, 3000);
+        ASSERT_TRUE(lock.acquired());
+    }
+    const std::size_t before = decoded.size();
+    requestAndWait(3, {640, 480});
+    requestAndWait(4, {640, 480});
+    EXPECT_EQ(decoded.size(), before + 1);
 }
 
 TEST_F(ImageLoaderTest, EachLoaderHasItsOwnKernelObjectsAndOwner) {
