@@ -81,6 +81,9 @@ LRESULT VideoPlayer::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         EndPaint(hwnd, &ps);
         return 0;
     }
+    case WM_SIZE:
+        refitPicture();
+        return Window::handleMessage(message, wParam, lParam);
     case WM_TIMER:
         KillTimer(hwnd, 0);
         tick();
@@ -371,9 +374,27 @@ void VideoPlayer::requestPicture() {
         warn(owner_.ownerWindow(), kFolderGoneText);
         throw DataMissingException{};
     }
-    const bool accepted = loader_->tryRequest(clampFrame(currentFrame_));
+    requestedBox_ = pictureBox();
+    const bool accepted = loader_->tryRequest(clampFrame(currentFrame_), requestedBox_);
     pictureOwed_ = !accepted && state_ != kPlaying;
     if (pictureOwed_) loader_->armTimer(static_cast<DWORD>(tickInterval_));
+}
+
+PictureSize VideoPlayer::pictureBox() const {
+    RECT client;
+    GetClientRect(hwnd, &client);
+    const PictureBox box = fitPictureBox(client.right - client.left, client.bottom - client.top);
+    return {box.width, box.height};
+}
+
+void VideoPlayer::refitPicture() {
+    // While playing, the next tick's picture comes for the new box anyway.
+    if (folderPath_.empty() || !frameShown_ || state_ == kPlaying) return;
+    if (pictureBox() == requestedBox_) return;
+    try {
+        requestPicture();
+    } catch (const DataMissingException&) {
+    }
 }
 
 void VideoPlayer::pictureArrived(std::int32_t, Image* image) {

@@ -11,6 +11,7 @@
 #include "media/GammaCorrection.h"
 #include "media/ImageLoader_win.h"
 #include "media/IVideoPlayerOwner_win.h"
+#include "media/PictureScaling.h"
 #include "recording/ArchiveListing.h"
 #include "recording/ScanObserver.h"
 #include "recording/VideoInfo07.h"
@@ -106,6 +107,10 @@ private:
     void tick();
     // Throws DataMissingException after warning when the folder has gone.
     void requestPicture();
+    // The size of the box the picture is drawn into, which is the size the loader decodes for.
+    PictureSize pictureBox() const;
+    // After a resize, asks again for a picture still on screen that was decoded for another box.
+    void refitPicture();
     void paint(HDC dc);
     void repaint(bool erase);
     void finishRecording();
@@ -134,6 +139,8 @@ private:
     Path folderPath_;
     Path recordingPath_;
     std::unique_ptr<Image> shownImage_;
+    // The box of the last picture request.
+    PictureSize requestedBox_;
     GammaCorrection brightness_;
     HDRAWDIB drawDib_ = nullptr;
     std::unique_ptr<ImageLoader> loader_;

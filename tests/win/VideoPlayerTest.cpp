@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
@@ -18,6 +19,8 @@
 #include "media/WaveAudioPlayer_win.h"
 #include "recording/ArchiveListing.h"
 #include "recording/TextEncoding.h"
+#include "recording/VideoArchive.h"
+#include "tests/support/PictureQuality.h"
 #include "tests/support/TestFolder.h"
 #include "tests/win/MessagePump.h"
 #include "tests/win/WarningBoxCloser.h"
@@ -180,11 +183,15 @@ struct Screenshot {
         const std::uint8_t* p = &pixels[(height - 1 - y) * stride() + static_cast<std::size_t>(x) * 4];
         return p[0] == 255 && p[1] == 255 && p[2] == 255;
     }
+    // The bottom memory row of `box`, rows running up from it `stride()` bytes apart.
+    const std::uint8_t* boxStart(const PictureBox& box) const {
+        return pixels.data() + (height - box.y - box.height) * stride() +
+               static_cast<std::size_t>(box.x) * 4;
+    }
     // The frame number in the strip of the picture drawn into `box`.
     int frameInBox(const PictureBox& box) const {
-        const std::uint8_t* start =
-            pixels.data() + (height - box.y - box.height) * stride() + static_cast<std::size_t>(box.x) * 4;
-        return cardgen::readFrameStrip(start, box.width, box.height, static_cast<int>(stride()), true);
+        return cardgen::readFrameStrip(boxStart(box), box.width, box.height,
+                                       static_cast<int>(stride()), true);
     }
 };
 
@@ -234,6 +241,12 @@ protected:
         ASSERT_EQ(player_->recordingCount(), 5);
         ASSERT_TRUE(player_->openRecording(index));
         ASSERT_TRUE(pumpUntil([&] { return player_->frameShown(); }, 5000));
+    }
+
+    // Gives the owner and the player a client area of `width` x `height`.
+    void resizeTo(int width, int height) {
+        SetWindowPos(owner_->hwnd, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOMOVE);
+        SetWindowPos(player_->hwnd, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOMOVE);
     }
 
     bool waitForPictureOf(std::int32_t frame, DWORD ms = 5000) {
@@ -416,8 +429,7 @@ TEST_F(VideoPlayerTest, ThePictureFillsTheLargestCentredFourByThreeBox) {
         PictureBox box;
     };
     for (const Case& c : {Case{1000, 480, {180, 0, 640, 480}}, Case{640, 600, {0, 60, 640, 480}}}) {
-        SetWindowPos(owner_->hwnd, nullptr, 0, 0, c.width, c.height, SWP_NOZORDER | SWP_NOMOVE);
-        SetWindowPos(player_->hwnd, nullptr, 0, 0, c.width, c.height, SWP_NOZORDER | SWP_NOMOVE);
+        resizeTo(c.width, c.height);
         RedrawWindow(player_->hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
         pumpFor(50);
         const Screenshot shot = Screenshot::of(player_->hwnd);
@@ -587,6 +599,64 @@ TEST_F(VideoPlayerTest, APaintWithoutMemoryForTheFrameCopySkipsThePicture) {
     EXPECT_NE(painted.pixels, before.pixels);
     EXPECT_EQ(painted.frameInBox(box), pictureFrameOf(30));
 }
+
+// A picture larger than its box is decoded for the box; what reaches the screen must be as good
+// as the full picture shrunk to the box with a good filter, brightness applied as ever.
+TEST_F(VideoPlayerTest, ALargePictureOnScreenIsAsGoodAsAFullDecodeShrunkToTheBox) {
+    TestFolder card;
+    cardgen::CardOptions options;
+    options.folder = toUtf8(card.path());
+    options.recordings = 1;
+    options.frames = 40;
+    options.width = 1280;
+    options.height = 960;
+    cardgen::writeCard(options, [](const std::string&) {});
+    const Path path = cardArchives(card.path()).front();
+    player_->setSingleRecording(path);
+    ASSERT_TRUE(player_->openRecording(0));
+    ASSERT_TRUE(pumpUntil([&] { return player_->frameShown(); }, 5000));
+    VideoArchive archive;
+    archive.open(path, nullptr);
+
+    const auto measure = [&](int width, int height, std::int32_t frame) {
+        pumpFor(100);
+        const PictureBox box = fitPictureBox(width, height);
+        const Screenshot shot = Screenshot::of(player_->hwnd);
+        std::unique_ptr<Image> full = archive.readFrameImage(frame);
+        std::vector<double> reference = test::areaMean(*full, box.width, box.height);
+        for (double& value : reference) {
+            value = player_->brightness().table()[static_cast<std::size_t>(std::lround(value))];
+        }
+        const double quality =
+            test::psnr(shot.boxStart(box), shot.stride(), box.width, box.height, reference);
+        std::printf("player %dx%d, picture box %dx%d: %.1f dB\n", width, height, box.width,
+                    box.height, quality);
+        EXPECT_GE(quality, 35.0) << width << "x" << height;
+        // The strip still reads as the stored picture's own.
+        const int stored = cardgen::readFrameStrip(full->pixels(), full->width(), full->height(),
+                                                   static_cast<int>(full->stride()), true);
+        ASSERT_GE(stored, 0);
+        EXPECT_EQ(shot.frameInBox(box), stored) << width << "x" << height;
+    };
+    // The 640 x 480 box, the players of the main window at its default size and maximised on a
+    // 1280 x 1024 screen, a small window and one taller than 4:3.
+    struct Case {
+        int width, height;
+        std::int32_t frame;
+    };
+    for (const Case& c : {Case{640, 480, 10}, Case{648, 490, 20}, Case{1050, 829, 30},
+                          Case{330, 250, 39}, Case{500, 700, 5}}) {
+        resizeTo(c.width, c.height);
+        player_->seek(c.frame);
+        ASSERT_TRUE(waitForPictureOf(c.frame)) << c.width << "x" << c.height;
+        measure(c.width, c.height, c.frame);
+    }
+    // A window made larger while stopped asks for its picture again, for the larger box.
+    resizeTo(1050, 829);
+    ASSERT_TRUE(pumpUntil([&] { return player_->shownImage()->width() == 1050; }, 5000));
+    measure(1050, 829, 5);
+}
+
 
 TEST_F(VideoPlayerTest, DateNavigationStepsByCalendarDayAndWarnsAtBothEnds) {
     openCardRecording(0);
