@@ -10,6 +10,10 @@ PixelBufferPool& PixelBufferPool::instance() {
     return *pool;
 }
 
+PixelBufferPool::~PixelBufferPool() {
+    for (const Kept& k : kept_) delete[] k.buffer;
+}
+
 std::uint8_t* PixelBufferPool::take(std::size_t size) {
     const std::size_t refusedFrom = refusedFrom_.load();
     if (refusedFrom != 0 && size >= refusedFrom) return nullptr;
@@ -19,6 +23,7 @@ std::uint8_t* PixelBufferPool::take(std::size_t size) {
                                   [size](const Kept& k) { return k.size == size; });
         if (found != kept_.end()) {
             std::uint8_t* buffer = found->buffer;
+            keptBytes_ -= found->size;
             kept_.erase(found);
             return buffer;
         }
@@ -28,19 +33,20 @@ std::uint8_t* PixelBufferPool::take(std::size_t size) {
 
 void PixelBufferPool::give(std::uint8_t* buffer, std::size_t size) {
     if (buffer == nullptr) return;
-    if (size >= kSmallestPooled) {
-        std::lock_guard<std::mutex> guard(lock_);
-        // A different frame size means a different recording: the old sizes are of no more use.
-        if (!kept_.empty() && kept_.front().size != size) {
-            for (const Kept& k : kept_) delete[] k.buffer;
-            kept_.clear();
-        }
-        if (kept_.size() < kMostKept) {
-            kept_.push_back({size, buffer});
-            return;
-        }
+    if (size < kSmallestPooled || size > kMostKeptBytes) {
+        delete[] buffer;
+        return;
     }
-    delete[] buffer;
+    std::lock_guard<std::mutex> guard(lock_);
+    // Pictures come in more than one size at a time (decoded, then shrunk for the box), so the
+    // buffers given back last are kept, whatever their size, and the oldest make room.
+    kept_.push_back({size, buffer});
+    keptBytes_ += size;
+    while (kept_.size() > kMostKept || keptBytes_ > kMostKeptBytes) {
+        delete[] kept_.front().buffer;
+        keptBytes_ -= kept_.front().size;
+        kept_.erase(kept_.begin());
+    }
 }
 
 }  // namespace tavrin

@@ -17,6 +17,11 @@ public:
     // The process's pool; never destroyed, so an Image freed during exit still has it.
     static PixelBufferPool& instance();
 
+    PixelBufferPool() = default;
+    PixelBufferPool(const PixelBufferPool&) = delete;
+    PixelBufferPool& operator=(const PixelBufferPool&) = delete;
+    ~PixelBufferPool();
+
     // A buffer of `size` bytes, uninitialised; null when memory is short.
     std::uint8_t* take(std::size_t size);
     // Hands a buffer from take() back; it is kept for reuse or freed.
@@ -28,7 +33,8 @@ public:
 
     // Buffers smaller than this (the skin pictures) go straight to the allocator.
     static constexpr std::size_t kSmallestPooled = 256 * 1024;
-    static constexpr std::size_t kMostKept = 4;
+    static constexpr std::size_t kMostKept = 6;
+    static constexpr std::size_t kMostKeptBytes = 64 * 1024 * 1024;
 
 private:
     struct Kept {
@@ -36,7 +42,8 @@ private:
         std::uint8_t* buffer;
     };
     std::mutex lock_;
-    std::vector<Kept> kept_;
+    std::vector<Kept> kept_;  // oldest first
+    std::size_t keptBytes_ = 0;
     std::atomic<std::size_t> refusedFrom_{0};
 };
 
