@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 
 namespace tavrin {
 
@@ -22,6 +23,9 @@ public:
     // Maps the blue, green and red bytes of every pixel through the table, in place; the fourth
     // byte is left alone. Does nothing at gamma 1.0.
     void apply(Image& image) const;
+    // The same on a copy, made in the same pass (a plain copy at gamma 1.0): what the player
+    // draws. Null when memory is short.
+    std::unique_ptr<Image> correctedCopy(const Image& image) const;
 
 private:
     double gamma_ = 1.0;

@@ -416,9 +416,8 @@ void VideoPlayer::paint(HDC dc) {
         FillRect(dc, &client, whiteBrush());
         return;
     }
-    std::unique_ptr<Image> corrected = shownImage_->clone();
+    std::unique_ptr<Image> corrected = brightness_.correctedCopy(*shownImage_);
     if (!corrected) return;
-    brightness_.apply(*corrected);
     const PictureBox box = fitPictureBox(client.right - client.left, client.bottom - client.top);
     BITMAPINFO info = {};
     info.bmiHeader = bitmapHeaderFor(*corrected);

@@ -52,9 +52,16 @@ TEST(GammaCorrection, ApplyMapsColourBytesAndKeepsTheFourth) {
     auto image = sampleImage();
     auto original = image->clone();
     correction.apply(*image);
+    // The copy the player draws is corrected alike and leaves its source alone.
+    auto copy = correction.correctedCopy(*original);
+    ASSERT_TRUE(copy);
+    ASSERT_EQ(copy->width(), 3);
+    ASSERT_EQ(copy->height(), 2);
     for (int i = 0; i < image->byteSize(); ++i) {
         std::uint8_t before = original->pixels()[i];
         EXPECT_EQ(image->pixels()[i], i % 4 == 3 ? before : correction.table()[before]) << i;
+        EXPECT_EQ(copy->pixels()[i], image->pixels()[i]) << i;
+        EXPECT_EQ(original->pixels()[i], i * 10 % 256) << i;
     }
 }
 
@@ -67,7 +74,12 @@ TEST(GammaCorrection, NewOrUnitGammaLeavesImagesUnchanged) {
     for (const GammaCorrection* correction : {&fresh, &unit}) {
         auto image = sampleImage();
         correction->apply(*image);
-        for (int i = 0; i < image->byteSize(); ++i) ASSERT_EQ(image->pixels()[i], i * 10 % 256);
+        auto copy = correction->correctedCopy(*image);
+        ASSERT_TRUE(copy);
+        for (int i = 0; i < image->byteSize(); ++i) {
+            ASSERT_EQ(image->pixels()[i], i * 10 % 256);
+            ASSERT_EQ(copy->pixels()[i], i * 10 % 256);
+        }
     }
 }
 
