@@ -209,6 +209,11 @@ void ImageLoader::run() {
     }
 }
 
+bool ImageLoader::repeatsPicture(std::int32_t index, const FrameInfo& picture) const {
+    const FrameInfo* slot = archive_.slot(index);
+    return slot != nullptr && slot->blockPositions[0] == picture.blockPositions[0];
+}
+
 std::unique_ptr<Image> ImageLoader::readPicture(std::int32_t index, PictureSize wanted) {
     const FrameInfo* slot = archive_.slot(index);
     if (slot != nullptr && last_.known && last_.firstBlock == slot->blockPositions[0] &&
@@ -220,7 +225,9 @@ std::unique_ptr<Image> ImageLoader::readPicture(std::int32_t index, PictureSize 
     if (beforeDecode_) beforeDecode_(index);
     std::unique_ptr<Image> image = archive_.readFrameImage(index, wanted);
     last_ = LastPicture{};
-    if (slot != nullptr) {
+    // Kept only where a neighbouring slot repeats the picture: most pictures stand in one slot,
+    // and keeping each would cost a copy a frame.
+    if (slot != nullptr && (repeatsPicture(index - 1, *slot) || repeatsPicture(index + 1, *slot))) {
         last_.image = image ? image->clone() : nullptr;
         // Without memory for the copy the next request decodes again rather than fail.
         last_.known = !image || last_.image;

@@ -121,6 +121,8 @@ private:
     void run();
     // The picture of `index` for `wanted`, reusing the last one when it is the same.
     std::unique_ptr<Image> readPicture(std::int32_t index, PictureSize wanted);
+    // Whether slot `index` holds the same stored picture as `picture`.
+    bool repeatsPicture(std::int32_t index, const FrameInfo& picture) const;
     // Milliseconds until the armed tick is due (0 when overdue), INFINITE when none is armed.
     DWORD timeUntilTick() const;
     void checkTimer();
@@ -147,10 +149,10 @@ private:
     PictureSize requestedSize_;
     std::uint32_t requestGeneration_ = 0;
 
-    // The outcome of the last decode and what it was of, guarded by the request lock. The slots
-    // that gap filling adds repeat a neighbour's stored picture (the same first block), often
-    // for hundreds of slots; such a picture is copied, not decoded again. Forgotten whenever the
-    // owner takes the lock to open or close the archive.
+    // The outcome of the last decode of a picture that gap filling repeats, and what it was of,
+    // guarded by the request lock. The slots gap filling adds repeat a neighbour's stored
+    // picture (the same first block), often for hundreds of slots; such a picture is copied, not
+    // decoded again. Forgotten whenever the owner takes the lock to open or close the archive.
     struct LastPicture {
         bool known = false;
         std::int32_t firstBlock = 0;
