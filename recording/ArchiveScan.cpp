@@ -6,9 +6,9 @@
 #include <limits>
 #include <vector>
 
+#include "recording/ByteSource.h"
 #include "recording/DeviceTypeCode.h"
 #include "recording/ScanObserver.h"
-#include "recording/WindowedReader.h"
 #include "ui/Exception.h"
 #include "ui/Messages.h"
 
@@ -38,7 +38,7 @@ BlockHeader parseBlockHeader(const std::uint8_t* h) {
 
 class Scanner {
 public:
-    Scanner(WindowedReader& reader, std::int64_t fileLength, const ArchiveHeaderInfo& header,
+    Scanner(ByteSource& reader, std::int64_t fileLength, const ArchiveHeaderInfo& header,
             bool collectSound, ScanObserver* observer, CapturedSamples& samples)
         : samples_(samples),
           reader_(reader),
@@ -65,7 +65,7 @@ private:
     void captureSamples(const FrameInfo& sound, std::int64_t payloadStart);
 
     CapturedSamples& samples_;
-    WindowedReader& reader_;
+    ByteSource& reader_;
     std::int64_t fileLength_;
     ArchiveHeaderInfo header_;
     bool collectSound_;
@@ -284,7 +284,7 @@ void Scanner::discardIncompleteLast() {
 
 }  // namespace
 
-ScanResult scanArchiveBlocks(WindowedReader& reader, std::int64_t fileLength,
+ScanResult scanArchiveBlocks(ByteSource& reader, std::int64_t fileLength,
                              const ArchiveHeaderInfo& header, bool collectSound,
                              ScanObserver* observer, CapturedSamples& samples) {
     samples.bytes.clear();
@@ -292,24 +292,35 @@ ScanResult scanArchiveBlocks(WindowedReader& reader, std::int64_t fileLength,
     return Scanner(reader, fileLength, header, collectSound, observer, samples).run();
 }
 
-ScanResult scanArchiveBlocks(WindowedReader& reader, std::int64_t fileLength,
+ScanResult scanArchiveBlocks(ByteSource& reader, std::int64_t fileLength,
                              const ArchiveHeaderInfo& header, bool collectSound,
                              ScanObserver* observer) {
     CapturedSamples samples;
     return scanArchiveBlocks(reader, fileLength, header, collectSound, observer, samples);
 }
 
-std::int64_t resyncToNextBlock(WindowedReader& reader, std::int64_t payloadStart) {
-    // Damage is rare: the search reads its megabyte on its own, past the scan's window.
-    std::vector<std::uint8_t> buffer(kResyncSearchBytes);
-    std::size_t available = reader.readAt(payloadStart, buffer.data(), buffer.size());
-    if (available < kMakerPatternSize) return -1;
-    auto end = buffer.begin() + static_cast<std::ptrdiff_t>(available);
-    auto found = std::search(buffer.begin(), end, kMakerPattern, kMakerPattern + kMakerPatternSize);
-    if (found == end) return -1;
-    std::int64_t next = payloadStart + (found - buffer.begin()) -
-                        static_cast<std::int64_t>(kBlockHeaderSize) - 2;
-    return next < 0 ? -1 : next;
+std::int64_t resyncToNextBlock(ByteSource& reader, std::int64_t payloadStart) {
+    // Searched through views, overlapping by a pattern's length less one so that a pattern across
+    // two views is found; damage can be frequent, so no megabyte is copied for it.
+    constexpr std::size_t kOverlap = kMakerPatternSize - 1;
+    std::size_t searched = 0;
+    while (searched + kOverlap < kResyncSearchBytes) {
+        const std::int64_t at = payloadStart + static_cast<std::int64_t>(searched);
+        std::size_t available = 0;
+        const std::uint8_t* bytes = reader.view(
+            at, std::min(ByteSource::kMostViewed, kResyncSearchBytes - searched), available);
+        if (bytes == nullptr || available < kMakerPatternSize) return -1;
+        const std::uint8_t* found =
+            std::search(bytes, bytes + available, kMakerPattern, kMakerPattern + kMakerPatternSize);
+        if (found != bytes + available) {
+            std::int64_t next =
+                at + (found - bytes) - static_cast<std::int64_t>(kBlockHeaderSize) - 2;
+            return next < 0 ? -1 : next;
+        }
+        if (available < ByteSource::kMostViewed) return -1;  // the end of the data
+        searched += available - kOverlap;
+    }
+    return -1;
 }
 
 }  // namespace tavrin

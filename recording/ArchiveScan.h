@@ -9,8 +9,8 @@
 
 namespace tavrin {
 
+class ByteSource;
 class ScanObserver;
-class WindowedReader;
 
 // What one pass over an archive's blocks finds: the pictures and the sound blocks in file order.
 struct ScanResult {
@@ -24,16 +24,16 @@ struct ScanResult {
 // across their blocks, checks their end markers and collects sound blocks when `collectSound`.
 // Throws VideoArchiveException (5510) when the first picture block lacks the device type code.
 // The first samples of each sound block go to `samples` (emptied first; its memory is reused).
-ScanResult scanArchiveBlocks(WindowedReader& reader, std::int64_t fileLength,
+ScanResult scanArchiveBlocks(ByteSource& reader, std::int64_t fileLength,
                              const ArchiveHeaderInfo& header, bool collectSound,
                              ScanObserver* observer, CapturedSamples& samples);
 // The same for callers that want only the block lists.
-ScanResult scanArchiveBlocks(WindowedReader& reader, std::int64_t fileLength,
+ScanResult scanArchiveBlocks(ByteSource& reader, std::int64_t fileLength,
                              const ArchiveHeaderInfo& header, bool collectSound,
                              ScanObserver* observer);
 
 // From `payloadStart`, finds the next block whose payload carries the maker pattern within the
 // next 1 MiB; its header offset, or -1.
-std::int64_t resyncToNextBlock(WindowedReader& reader, std::int64_t payloadStart);
+std::int64_t resyncToNextBlock(ByteSource& reader, std::int64_t payloadStart);
 
 }  // namespace tavrin

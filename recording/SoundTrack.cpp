@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "recording/WindowedReader.h"
+#include "recording/ByteSource.h"
 
 namespace tavrin {
 
@@ -46,7 +46,7 @@ namespace {
 // Up to `count` samples of sound `index` into `out`: from what the scan captured, else from the
 // archive. What cannot be had keeps the fill already in `out`.
 void fetchSamples(const CapturedSamples& captured, std::size_t index, const FrameInfo& sound,
-                  WindowedReader& archive, std::uint8_t* out, std::size_t count) {
+                  ByteSource& archive, std::uint8_t* out, std::size_t count) {
     if (index < captured.entries.size() && captured.entries[index].offset >= 0) {
         const CapturedSamples::Entry& entry = captured.entries[index];
         std::memcpy(out, captured.bytes.data() + entry.offset, std::min(count, entry.count));
@@ -89,44 +89,80 @@ bool SoundTrack::create() {
     return true;
 }
 
-void SoundTrack::put(const std::uint8_t* bytes, std::size_t count) {
-    pending_.insert(pending_.end(), bytes, bytes + count);
-    if (pending_.size() >= kWriteChunk) flush();
+void SoundTrack::append(std::vector<std::uint8_t>& samples) {
+    file_.write(samples.data(), samples.size());
+    samples.clear();
 }
 
-void SoundTrack::flush() {
-    // Write errors are ignored: the track is as good as the disk lets it be.
-    file_.write(pending_.data(), pending_.size());
-    pending_.clear();
+void SoundTrack::finish(std::uint32_t dataSize) {
+    std::uint8_t header[kWaveHeaderSize];
+    buildWaveHeader(header);
+    setWaveDataSize(header, dataSize);
+    if (file_.seek(0)) file_.write(header, sizeof header);
+    file_.close();
 }
 
-void SoundTrack::writeFill(std::uint8_t value, std::int64_t count, std::int64_t& written) {
-    count = std::min(count, kMaxSoundBytes - written);
-    while (count > 0) {
-        std::size_t k = static_cast<std::size_t>(std::min<std::int64_t>(count, kWriteChunk));
-        pending_.insert(pending_.end(), k, value);
-        written += static_cast<std::int64_t>(k);
-        count -= static_cast<std::int64_t>(k);
-        if (pending_.size() >= kWriteChunk) flush();
+MemorySoundSink::MemorySoundSink() : bytes_(kWaveHeaderSize) { buildWaveHeader(bytes_.data()); }
+
+void MemorySoundSink::append(std::vector<std::uint8_t>& samples) {
+    bytes_.insert(bytes_.end(), samples.begin(), samples.end());
+    samples.clear();
+}
+
+void MemorySoundSink::finish(std::uint32_t dataSize) { setWaveDataSize(bytes_.data(), dataSize); }
+
+namespace {
+
+// Gathers the track and hands it on a megabyte at a time: a track is thousands of small pieces,
+// and a system call for each would cost more than the rest of the scan.
+class TrackWriter {
+public:
+    explicit TrackWriter(SoundSink& sink) : sink_(sink) {}
+
+    void put(const std::uint8_t* bytes, std::size_t count) {
+        pending_.insert(pending_.end(), bytes, bytes + count);
+        if (pending_.size() >= kWriteChunk) sink_.append(pending_);
     }
-}
+    // `count` bytes of `value`, within what the track may hold.
+    void fill(std::uint8_t value, std::int64_t count, std::int64_t& written) {
+        count = std::min(count, kMaxSoundBytes - written);
+        while (count > 0) {
+            std::size_t k = static_cast<std::size_t>(std::min<std::int64_t>(count, kWriteChunk));
+            pending_.insert(pending_.end(), k, value);
+            written += static_cast<std::int64_t>(k);
+            count -= static_cast<std::int64_t>(k);
+            if (pending_.size() >= kWriteChunk) sink_.append(pending_);
+        }
+    }
+    void finish(std::int64_t written) {
+        if (!pending_.empty()) sink_.append(pending_);
+        sink_.finish(static_cast<std::uint32_t>(written));
+    }
 
-std::int64_t SoundTrack::write(std::vector<FrameInfo>& sounds, const CapturedSamples& captured,
-                               double earliestPictureTick, std::size_t pictureCount,
-                               bool sawValidPicture, WindowedReader& archive) {
+private:
+    SoundSink& sink_;
+    std::vector<std::uint8_t> pending_;
+};
+
+}  // namespace
+
+std::int64_t writeSoundTrack(std::vector<FrameInfo>& sounds, const CapturedSamples& captured,
+                             double earliestPictureTick, std::size_t pictureCount,
+                             bool sawValidPicture, ByteSource& archive, SoundSink& sink) {
     // Tick order, equal ticks keeping file order; the captured samples stay where they are.
     std::vector<std::size_t> order(sounds.size());
     for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
     std::stable_sort(order.begin(), order.end(), [&sounds](std::size_t a, std::size_t b) {
         return sounds[a].tick < sounds[b].tick;
     });
+    TrackWriter out(sink);
     std::int64_t written = 0;
     std::uint8_t hold = sawValidPicture ? 1 : 0;
 
     if (pictureCount > 0 && !sounds.empty()) {
         auto lead = static_cast<std::int64_t>(sounds[order.front()].tick - earliestPictureTick -
                                               kSoundLeadMilliseconds);
-        if (lead > 0) writeFill(kSilence, bytesFor(static_cast<double>(lead)), written);
+        if (lead > 0) out.fill(kSilence, bytesFor(static_cast<double>(lead)), written);
     }
 
     std::uint8_t samples[kPiece];
@@ -142,7 +178,7 @@ std::int64_t SoundTrack::write(std::vector<FrameInfo>& sounds, const CapturedSam
             std::memset(samples, hold, m);
             fetchSamples(captured, order[i], sound, archive, samples, m);
             hold = samples[m - 1];
-            put(samples, m);
+            out.put(samples, m);
             written += static_cast<std::int64_t>(m);
         }
         // The gap is held at the last sample, in whole 4096-byte pieces; a remainder up to 2048 is
@@ -154,7 +190,7 @@ std::int64_t SoundTrack::write(std::vector<FrameInfo>& sounds, const CapturedSam
             fill += k;
             remaining -= k;
         }
-        writeFill(hold, fill, written);
+        out.fill(hold, fill, written);
     }
 
     if (!order.empty() && written < kMaxSoundBytes && sounds[order.back()].payloadSize > 0) {
@@ -163,17 +199,11 @@ std::int64_t SoundTrack::write(std::vector<FrameInfo>& sounds, const CapturedSam
         k = std::min<std::size_t>(k, static_cast<std::size_t>(kMaxSoundBytes - written));
         std::memset(samples, kSilence, k);
         fetchSamples(captured, order.back(), last, archive, samples, k);
-        put(samples, k);
+        out.put(samples, k);
         written += static_cast<std::int64_t>(k);
     }
     sounds.clear();
-    flush();
-
-    std::uint8_t header[kWaveHeaderSize];
-    buildWaveHeader(header);
-    setWaveDataSize(header, static_cast<std::uint32_t>(written));
-    if (file_.seek(0)) file_.write(header, sizeof header);
-    file_.close();
+    out.finish(written);
     return written;
 }
 

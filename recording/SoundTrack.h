@@ -5,10 +5,11 @@
 
 #include "recording/FrameInfo.h"
 #include "recording/Platform.h"
+#include "recording/SoundSink.h"
 
 namespace tavrin {
 
-class WindowedReader;
+class ByteSource;
 
 // The recording's sound: 8-bit unsigned mono PCM at 13,183 samples a second.
 constexpr int kSampleRate = 13183;
@@ -46,8 +47,17 @@ void buildWaveHeader(std::uint8_t* header);
 // Sets the header's sizes for `dataSize` bytes of samples: data size, and RIFF size + 36.
 void setWaveDataSize(std::uint8_t* header, std::uint32_t dataSize);
 
+// Writes the sound blocks in tick order with their gaps filled, aligned with the earliest picture,
+// to `sink` and finishes it. `captured` holds the samples the scan copied, `archive` gives the
+// rest. `pictureCount` is the number of pictures found; `sawValidPicture` whether a picture
+// passed the device check (it decides the byte that pads a gap before any sample was read).
+// Returns the data size written.
+std::int64_t writeSoundTrack(std::vector<FrameInfo>& sounds, const CapturedSamples& captured,
+                             double earliestPictureTick, std::size_t pictureCount,
+                             bool sawValidPicture, ByteSource& archive, SoundSink& sink);
+
 // The temporary wave file of one open recording, prefix "obv" in the temporary folder.
-class SoundTrack {
+class SoundTrack : public SoundSink {
 public:
     // Creates the file and writes the placeholder header; false when it cannot, and then the
     // recording goes without sound.
@@ -55,26 +65,16 @@ public:
     bool isOpen() const { return file_.isOpen(); }
     const Path& path() const { return path_; }
 
-    // Writes the sound blocks in tick order with their gaps filled, aligned with the earliest
-    // picture, then the final header, and closes the file. `pictureCount` is the number of
-    // pictures found; `sawValidPicture` whether a picture passed the device check (it decides
-    // the byte that pads a gap before any sample was read). Returns the data size written.
-    std::int64_t write(std::vector<FrameInfo>& sounds, const CapturedSamples& captured,
-                       double earliestPictureTick, std::size_t pictureCount, bool sawValidPicture,
-                       WindowedReader& archive);
+    // Write errors are ignored: the track is as good as the disk lets it be.
+    void append(std::vector<std::uint8_t>& samples) override;
+    // Closes the file once its header is final.
+    void finish(std::uint32_t dataSize) override;
 
     // Deletes the file (closing it first); a failing delete is ignored.
     void remove();
 
 private:
-    void writeFill(std::uint8_t value, std::int64_t count, std::int64_t& written);
-    // Samples are gathered and written a megabyte at a time: a track is thousands of small
-    // pieces, and a system call for each would cost more than the rest of the scan.
-    void put(const std::uint8_t* bytes, std::size_t count);
-    void flush();
-
     BinaryFile file_;
-    std::vector<std::uint8_t> pending_;
     Path path_;
 };
 

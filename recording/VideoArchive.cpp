@@ -10,6 +10,7 @@
 #include "recording/ArchiveHeader.h"
 #include "recording/ArchiveScan.h"
 #include "recording/DeviceTypeCode.h"
+#include "recording/MemorySource.h"
 #include "recording/ScanObserver.h"
 #include "recording/WindowedReader.h"
 #include "ui/Exception.h"
@@ -22,6 +23,7 @@ VideoArchive::VideoArchive() : slots_(kSlotCount) {}
 VideoArchive::~VideoArchive() { close(); }
 
 void VideoArchive::close() {
+    source_.reset();
     file_.close();
     for (std::int32_t i = 0; i < kSlotCount; ++i) slots_[static_cast<std::size_t>(i)].reset();
     slotCount_ = 0;
@@ -39,21 +41,32 @@ void VideoArchive::open(const Path& path, ScanObserver* observer) {
     close();
     file_ = BinaryFile::openForReading(path);
     if (!file_.isOpen()) throw VideoArchiveException(loadMessage(5510));
-    const std::int64_t fileLength = file_.length();
+    source_ = std::make_unique<WindowedReader>(file_);
 
     if (!sound_.create()) {
         sound_.remove();
         if (observer != nullptr) observer->warnSoundUnavailable();
     }
+    WindowedReader scanned(file_, scanWindow_);
+    scanAndPlace(scanned, sound_.isOpen() ? &sound_ : nullptr, observer);
+}
 
-    ArchiveHeaderInfo header = readArchiveHeader(file_);
+void VideoArchive::openFromMemory(std::vector<std::uint8_t> bytes, SoundSink* sound,
+                                  ScanObserver* observer) {
+    close();
+    source_ = std::make_unique<MemorySource>(std::move(bytes));
+    scanAndPlace(*source_, sound, observer);
+}
+
+void VideoArchive::scanAndPlace(ByteSource& scanned, SoundSink* sound, ScanObserver* observer) {
+    const std::int64_t fileLength = scanned.length();
+    ArchiveHeaderInfo header = readArchiveHeader(scanned);
     headerStartTime_ = header.startTime;
     startTick_ = header.startTick;
     recordingId_ = header.recordingId;
 
-    WindowedReader reader(file_, scanWindow_);
     ScanResult scan =
-        scanArchiveBlocks(reader, fileLength, header, sound_.isOpen(), observer, soundSamples_);
+        scanArchiveBlocks(scanned, fileLength, header, sound != nullptr, observer, soundSamples_);
     if (observer != nullptr) observer->showLoadingProgress(90);
 
     double earliestTick = std::numeric_limits<double>::max();
@@ -66,9 +79,10 @@ void VideoArchive::open(const Path& path, ScanObserver* observer) {
         if (i == 0 || scan.sounds[i].tick < firstSoundTick) firstSoundTick = scan.sounds[i].tick;
     }
     const bool hadSound = !scan.sounds.empty();
-    if (sound_.isOpen()) {
-        soundDataBytes_ = sound_.write(scan.sounds, soundSamples_, earliestTick,
-                                       scan.pictures.size(), scan.sawValidPicture, reader);
+    if (sound != nullptr) {
+        soundDataBytes_ =
+            writeSoundTrack(scan.sounds, soundSamples_, earliestTick, scan.pictures.size(),
+                            scan.sawValidPicture, *source_, *sound);
     }
     if (scan.pictures.empty() && !hadSound) throw VideoArchiveException(loadMessage(5510));
 
@@ -159,8 +173,8 @@ std::int64_t VideoArchive::readPictureBytes(const FrameInfo& picture, std::uint8
                         : kContinuationPictureBytes;
         }
         count = std::min(count, size - stored);
-        if (count <= 0 || !file_.seek(from)) return stored;
-        std::size_t got = file_.read(out + stored, static_cast<std::size_t>(count));
+        if (count <= 0) return stored;
+        std::size_t got = source_->readAt(from, out + stored, static_cast<std::size_t>(count));
         stored += static_cast<std::int64_t>(got);
         if (got < static_cast<std::size_t>(count)) return stored;
     }
@@ -168,7 +182,7 @@ std::int64_t VideoArchive::readPictureBytes(const FrameInfo& picture, std::uint8
 }
 
 std::unique_ptr<Image> VideoArchive::readFrameImage(std::int32_t index) {
-    if (!file_.isOpen() || index < 0 || index >= slotCount_) return nullptr;
+    if (!source_ || index < 0 || index >= slotCount_) return nullptr;
     const FrameInfo* picture = slots_[static_cast<std::size_t>(index)].get();
     if (picture == nullptr) return nullptr;
     if (picture->blockLength <= 16 || picture->blockLength > kMaxBlockLength) return nullptr;

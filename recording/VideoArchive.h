@@ -10,6 +10,7 @@
 
 namespace tavrin {
 
+class ByteSource;
 class Image;
 class ScanObserver;
 
@@ -27,6 +28,10 @@ public:
     // and the warning when the sound cannot be restored go to `observer`, which may be null.
     // Throws VideoArchiveException (5510) when the archive cannot be read at all.
     void open(const Path& path, ScanObserver* observer);
+    // The same for an archive already held in memory, its sound going to `sound` (null: the
+    // recording goes without sound). The fuzzer and tests read archives this way; there is no
+    // temporary file then.
+    void openFromMemory(std::vector<std::uint8_t> bytes, SoundSink* sound, ScanObserver* observer);
     // Closes the file, releases every slot and deletes the temporary sound file.
     void close();
     // The picture of slot `index`, or null. Never throws.
@@ -51,12 +56,17 @@ public:
     std::int64_t soundDataBytes() const { return soundDataBytes_; }
 
 private:
+    // Scans `scanned` (the archive read from its start to its end) and builds the slot table and
+    // the sound track; pictures are read later through source_.
+    void scanAndPlace(ByteSource& scanned, SoundSink* sound, ScanObserver* observer);
     void placePictures(std::vector<FrameInfo>& pictures, double earliestTick, double videoOffset);
     void fillGaps();
     void findFrameTimes();
     std::int64_t readPictureBytes(const FrameInfo& picture, std::uint8_t* out);
 
     BinaryFile file_;
+    // Where pictures are read from: the archive file, or the archive in memory.
+    std::unique_ptr<ByteSource> source_;
     SoundTrack sound_;
     // The scan's read window, kept for the next archive (its pages are already mapped).
     std::vector<std::uint8_t> scanWindow_;
