@@ -9,6 +9,7 @@
 #include "recording/ByteSource.h"
 #include "recording/DeviceTypeCode.h"
 #include "recording/ScanObserver.h"
+#include "recording/TrackAssembler.h"
 #include "ui/Exception.h"
 #include "ui/Messages.h"
 
@@ -39,8 +40,8 @@ BlockHeader parseBlockHeader(const std::uint8_t* h) {
 class Scanner {
 public:
     Scanner(ByteSource& reader, std::int64_t fileLength, const ArchiveHeaderInfo& header,
-            bool collectSound, ScanObserver* observer, CapturedSamples& samples)
-        : samples_(samples),
+            bool collectSound, ScanObserver* observer, TrackAssembler* track)
+        : track_(track),
           reader_(reader),
           fileLength_(fileLength),
           header_(header),
@@ -62,9 +63,9 @@ private:
     // positions are 32-bit).
     bool skipRest(std::int64_t payloadStart, std::int32_t length);
     void discardIncompleteLast();
-    void captureSamples(const FrameInfo& sound, std::int64_t payloadStart);
+    void passToTrack(const FrameInfo& sound, std::int64_t payloadStart);
 
-    CapturedSamples& samples_;
+    TrackAssembler* track_;
     ByteSource& reader_;
     std::int64_t fileLength_;
     ArchiveHeaderInfo header_;
@@ -77,6 +78,7 @@ private:
     int expectedSequence_ = 1;
     int progressSteps_ = 0;
     bool deviceChecked_ = false;
+    double earliestPictureTick_ = std::numeric_limits<double>::max();
     FrameTimeCache frameTimes_;
     std::chrono::steady_clock::time_point lastDispatch_{};
 };
@@ -187,6 +189,7 @@ void Scanner::startRecord(const BlockHeader& block, const std::uint8_t* raw,
             return;
         }
         result_.pictures.push_back(info);
+        earliestPictureTick_ = std::min(earliestPictureTick_, static_cast<double>(info.tick));
     } else if (block.type == kSoundBlockType) {
         if (!collectSound_ || result_.sounds.size() >= static_cast<std::size_t>(kSlotCount)) {
             skipRest(payloadStart, block.length);
@@ -195,7 +198,7 @@ void Scanner::startRecord(const BlockHeader& block, const std::uint8_t* raw,
         if (block.length <= 0) return;
         if (skipRest(payloadStart, block.length)) {
             result_.sounds.push_back(info);
-            captureSamples(info, payloadStart);
+            passToTrack(info, payloadStart);
         }
     }
     // Any other type: nothing is skipped, so the next header is read at the payload start,
@@ -262,20 +265,16 @@ bool Scanner::skipRest(std::int64_t payloadStart, std::int32_t length) {
     return true;
 }
 
-void Scanner::captureSamples(const FrameInfo& sound, std::int64_t payloadStart) {
-    if (sound.payloadSize <= 0) {
-        samples_.add(nullptr, 0);
-        return;
-    }
-    std::size_t wanted = std::min<std::size_t>(static_cast<std::size_t>(sound.payloadSize),
-                                               CapturedSamples::kPerBlock);
+void Scanner::passToTrack(const FrameInfo& sound, std::int64_t payloadStart) {
+    if (track_ == nullptr) return;
+    std::size_t wanted = sound.payloadSize <= 0
+                             ? 0
+                             : std::min<std::size_t>(static_cast<std::size_t>(sound.payloadSize),
+                                                     TrackAssembler::kMostSamplesPerBlock);
     std::size_t available = 0;
-    const std::uint8_t* samples = reader_.view(payloadStart, wanted, available);
-    if (samples == nullptr) {
-        samples_.add(nullptr, 0);
-    } else {
-        samples_.add(samples, available);
-    }
+    const std::uint8_t* samples =
+        wanted == 0 ? nullptr : reader_.view(payloadStart, wanted, available);
+    track_->add(sound, samples, samples == nullptr ? 0 : available, earliestPictureTick_);
 }
 
 void Scanner::discardIncompleteLast() {
@@ -286,17 +285,8 @@ void Scanner::discardIncompleteLast() {
 
 ScanResult scanArchiveBlocks(ByteSource& reader, std::int64_t fileLength,
                              const ArchiveHeaderInfo& header, bool collectSound,
-                             ScanObserver* observer, CapturedSamples& samples) {
-    samples.bytes.clear();
-    samples.entries.clear();
-    return Scanner(reader, fileLength, header, collectSound, observer, samples).run();
-}
-
-ScanResult scanArchiveBlocks(ByteSource& reader, std::int64_t fileLength,
-                             const ArchiveHeaderInfo& header, bool collectSound,
-                             ScanObserver* observer) {
-    CapturedSamples samples;
-    return scanArchiveBlocks(reader, fileLength, header, collectSound, observer, samples);
+                             ScanObserver* observer, TrackAssembler* track) {
+    return Scanner(reader, fileLength, header, collectSound, observer, track).run();
 }
 
 std::int64_t resyncToNextBlock(ByteSource& reader, std::int64_t payloadStart) {

@@ -5,12 +5,12 @@
 
 #include "recording/ArchiveHeader.h"
 #include "recording/FrameInfo.h"
-#include "recording/SoundTrack.h"
 
 namespace tavrin {
 
 class ByteSource;
 class ScanObserver;
+class TrackAssembler;
 
 // What one pass over an archive's blocks finds: the pictures and the sound blocks in file order.
 struct ScanResult {
@@ -22,15 +22,11 @@ struct ScanResult {
 
 // Walks the blocks from offset 8192 on: resynchronises over damaged stretches, follows pictures
 // across their blocks, checks their end markers and collects sound blocks when `collectSound`.
+// Each sound block collected also goes to `track`, when there is one, with its first samples.
 // Throws VideoArchiveException (5510) when the first picture block lacks the device type code.
-// The first samples of each sound block go to `samples` (emptied first; its memory is reused).
 ScanResult scanArchiveBlocks(ByteSource& reader, std::int64_t fileLength,
                              const ArchiveHeaderInfo& header, bool collectSound,
-                             ScanObserver* observer, CapturedSamples& samples);
-// The same for callers that want only the block lists.
-ScanResult scanArchiveBlocks(ByteSource& reader, std::int64_t fileLength,
-                             const ArchiveHeaderInfo& header, bool collectSound,
-                             ScanObserver* observer);
+                             ScanObserver* observer, TrackAssembler* track = nullptr);
 
 // From `payloadStart`, finds the next block whose payload carries the maker pattern within the
 // next 1 MiB; its header offset, or -1.

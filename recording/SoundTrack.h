@@ -9,8 +9,6 @@
 
 namespace tavrin {
 
-class ByteSource;
-
 // The recording's sound: 8-bit unsigned mono PCM at 13,183 samples a second.
 constexpr int kSampleRate = 13183;
 constexpr std::size_t kWaveHeaderSize = 44;
@@ -24,37 +22,10 @@ constexpr double kSoundLeadMilliseconds = 38.0;
 constexpr std::int64_t kMaxSoundBytes =
     static_cast<std::int64_t>(kSlotCount * kSlotMilliseconds * kSampleRate / 1000.0);
 
-// The first samples of each sound block, copied while the scan has them in its read window, so
-// the track is written without reading the archive a second time. Index-aligned with the scan's
-// sound list; past kMostBytes (more than the longest track holds) blocks are read again instead.
-struct CapturedSamples {
-    static constexpr std::size_t kMostBytes = 16 * 1024 * 1024;
-    static constexpr std::size_t kPerBlock = 4096;  // no block contributes more
-
-    void add(const std::uint8_t* samples, std::size_t count);
-    void addMissing() { entries.push_back({-1, 0}); }
-
-    struct Entry {
-        std::int64_t offset;  // into bytes, or -1 when not captured
-        std::size_t count;    // fewer than asked for only at the end of the file
-    };
-    std::vector<std::uint8_t> bytes;
-    std::vector<Entry> entries;
-};
-
 // The 44-byte wave header with both size fields 0.
 void buildWaveHeader(std::uint8_t* header);
 // Sets the header's sizes for `dataSize` bytes of samples: data size, and RIFF size + 36.
 void setWaveDataSize(std::uint8_t* header, std::uint32_t dataSize);
-
-// Writes the sound blocks in tick order with their gaps filled, aligned with the earliest picture,
-// to `sink` and finishes it. `captured` holds the samples the scan copied, `archive` gives the
-// rest. `pictureCount` is the number of pictures found; `sawValidPicture` whether a picture
-// passed the device check (it decides the byte that pads a gap before any sample was read).
-// Returns the data size written.
-std::int64_t writeSoundTrack(std::vector<FrameInfo>& sounds, const CapturedSamples& captured,
-                             double earliestPictureTick, std::size_t pictureCount,
-                             bool sawValidPicture, ByteSource& archive, SoundSink& sink);
 
 // The temporary wave file of one open recording, prefix "obv" in the temporary folder.
 class SoundTrack : public SoundSink {
@@ -67,6 +38,8 @@ public:
 
     // Write errors are ignored: the track is as good as the disk lets it be.
     void append(std::vector<std::uint8_t>& samples) override;
+    void appendRun(std::uint8_t value, std::int64_t count) override;
+    void restart() override;
     // Closes the file once its header is final.
     void finish(std::uint32_t dataSize) override;
 

@@ -18,14 +18,16 @@
 
 namespace tavrin {
 
-VideoArchive::VideoArchive() : slots_(kSlotCount) {}
+VideoArchive::VideoArchive() : slots_(kSlotCount, kEmpty) {}
 
 VideoArchive::~VideoArchive() { close(); }
 
 void VideoArchive::close() {
     source_.reset();
     file_.close();
-    for (std::int32_t i = 0; i < kSlotCount; ++i) slots_[static_cast<std::size_t>(i)].reset();
+    // Nothing is placed at or above the slot count.
+    std::fill(slots_.begin(), slots_.begin() + slotCount_, kEmpty);
+    records_.clear();
     slotCount_ = 0;
     currentPosition_ = -1;
     sound_.remove();
@@ -34,7 +36,8 @@ void VideoArchive::close() {
 
 const FrameInfo* VideoArchive::slot(std::int32_t index) const {
     if (index < 0 || index >= kSlotCount) return nullptr;
-    return slots_[static_cast<std::size_t>(index)].get();
+    const std::int32_t record = slots_[static_cast<std::size_t>(index)];
+    return record == kEmpty ? nullptr : &records_[static_cast<std::size_t>(record)];
 }
 
 void VideoArchive::open(const Path& path, ScanObserver* observer) {
@@ -65,24 +68,24 @@ void VideoArchive::scanAndPlace(ByteSource& scanned, SoundSink* sound, ScanObser
     startTick_ = header.startTick;
     recordingId_ = header.recordingId;
 
-    ScanResult scan =
-        scanArchiveBlocks(scanned, fileLength, header, sound != nullptr, observer, soundSamples_);
+    if (sound != nullptr) track_.start(*sound);
+    ScanResult scan = scanArchiveBlocks(scanned, fileLength, header, sound != nullptr, observer,
+                                        sound != nullptr ? &track_ : nullptr);
     if (observer != nullptr) observer->showLoadingProgress(90);
 
     double earliestTick = std::numeric_limits<double>::max();
     for (const FrameInfo& picture : scan.pictures) {
         earliestTick = std::min(earliestTick, static_cast<double>(picture.tick));
     }
-    // The first sound tick is taken before the track writer sorts and releases the records.
+    // The first sound tick is taken before the track writer releases the records.
     std::int64_t firstSoundTick = 0;
     for (std::size_t i = 0; i < scan.sounds.size(); ++i) {
         if (i == 0 || scan.sounds[i].tick < firstSoundTick) firstSoundTick = scan.sounds[i].tick;
     }
     const bool hadSound = !scan.sounds.empty();
     if (sound != nullptr) {
-        soundDataBytes_ =
-            writeSoundTrack(scan.sounds, soundSamples_, earliestTick, scan.pictures.size(),
-                            scan.sawValidPicture, *source_, *sound);
+        soundDataBytes_ = track_.finish(scan.sounds, earliestTick, scan.pictures.size(),
+                                        scan.sawValidPicture, *source_);
     }
     if (scan.pictures.empty() && !hadSound) throw VideoArchiveException(loadMessage(5510));
 
@@ -99,52 +102,61 @@ void VideoArchive::scanAndPlace(ByteSource& scanned, SoundSink* sound, ScanObser
 
 void VideoArchive::placePictures(std::vector<FrameInfo>& pictures, double earliestTick,
                                  double videoOffset) {
-    std::int32_t highest = -1;
-    for (FrameInfo& picture : pictures) {
+    records_.swap(pictures);
+    pictures.clear();
+    const auto count = static_cast<std::int32_t>(records_.size());
+    for (std::int32_t i = 0; i < count; ++i) {
+        const FrameInfo& picture = records_[static_cast<std::size_t>(i)];
         double at = (static_cast<double>(picture.tick) - earliestTick + videoOffset) / kSlotMilliseconds;
         // Truncated toward zero; far-off ticks stay far off instead of wrapping.
         if (!(at > -1.0) || at >= kSlotCount) continue;
         std::int32_t slot = static_cast<std::int32_t>(at);
         if (slot < 0 || slot + 1 >= kSlotCount) continue;
-        auto& here = slots_[static_cast<std::size_t>(slot)];
-        auto& next = slots_[static_cast<std::size_t>(slot) + 1];
-        if (!here) {
-            here = std::make_unique<FrameInfo>(picture);
-        } else if (!next) {
-            next = std::make_unique<FrameInfo>(picture);
+        std::int32_t& here = slots_[static_cast<std::size_t>(slot)];
+        std::int32_t& next = slots_[static_cast<std::size_t>(slot) + 1];
+        if (here == kEmpty) {
+            here = i;
+        } else if (next == kEmpty) {
+            next = i;
             ++slot;
         } else {
             // A third picture in two slots is dropped, but its event mark is kept.
-            if (picture.isMarked()) here->markByte = kMarkedFrame;
+            if (picture.isMarked())
+                records_[static_cast<std::size_t>(here)].markByte = kMarkedFrame;
             continue;
         }
-        highest = std::max(highest, slot);
+        // Kept up to date as slots fill, so that close() always finds every one.
+        slotCount_ = std::max(slotCount_, slot + 1);
     }
-    pictures.clear();
-    slotCount_ = highest + 1;
+}
+
+std::int32_t VideoArchive::unmarkedRecord(std::int32_t index) {
+    if (records_[static_cast<std::size_t>(index)].markByte == 0) return index;
+    FrameInfo copy = records_[static_cast<std::size_t>(index)];
+    copy.markByte = 0;
+    records_.push_back(copy);
+    return static_cast<std::int32_t>(records_.size() - 1);
 }
 
 void VideoArchive::fillGaps() {
-    const FrameInfo* previous = nullptr;
+    std::int32_t previous = kEmpty;
     for (std::int32_t i = 0; i < slotCount_; ++i) {
-        auto& entry = slots_[static_cast<std::size_t>(i)];
-        if (entry) {
-            previous = entry.get();
-        } else if (previous != nullptr) {
-            entry = std::make_unique<FrameInfo>(*previous);
-            entry->markByte = 0;
-            previous = entry.get();
+        std::int32_t& entry = slots_[static_cast<std::size_t>(i)];
+        if (entry != kEmpty) {
+            previous = entry;
+        } else if (previous != kEmpty) {
+            previous = unmarkedRecord(previous);
+            entry = previous;
         }
     }
-    const FrameInfo* following = nullptr;
+    std::int32_t following = kEmpty;
     for (std::int32_t i = slotCount_ - 1; i >= 0; --i) {
-        auto& entry = slots_[static_cast<std::size_t>(i)];
-        if (entry) {
-            following = entry.get();
-        } else if (following != nullptr) {
-            entry = std::make_unique<FrameInfo>(*following);
-            entry->markByte = 0;
-            following = entry.get();
+        std::int32_t& entry = slots_[static_cast<std::size_t>(i)];
+        if (entry != kEmpty) {
+            following = entry;
+        } else if (following != kEmpty) {
+            following = unmarkedRecord(following);
+            entry = following;
         }
     }
 }
@@ -153,7 +165,7 @@ void VideoArchive::findFrameTimes() {
     firstFrameTime_ = 0;
     lastFrameTime_ = 0;
     for (std::int32_t i = 0; i < slotCount_; ++i) {
-        const FrameInfo* frame = slots_[static_cast<std::size_t>(i)].get();
+        const FrameInfo* frame = slot(i);
         if (frame == nullptr || frame->frameTime == 0) continue;
         if (firstFrameTime_ == 0) firstFrameTime_ = frame->frameTime;
         lastFrameTime_ = frame->frameTime;
@@ -183,7 +195,7 @@ std::int64_t VideoArchive::readPictureBytes(const FrameInfo& picture, std::uint8
 
 std::unique_ptr<Image> VideoArchive::readFrameImage(std::int32_t index) {
     if (!source_ || index < 0 || index >= slotCount_) return nullptr;
-    const FrameInfo* picture = slots_[static_cast<std::size_t>(index)].get();
+    const FrameInfo* picture = slot(index);
     if (picture == nullptr) return nullptr;
     if (picture->blockLength <= 16 || picture->blockLength > kMaxBlockLength) return nullptr;
     if (picture->payloadSize < static_cast<std::int32_t>(kJpegPrefixSize)) return nullptr;

@@ -7,6 +7,7 @@
 #include "recording/FrameInfo.h"
 #include "recording/Platform.h"
 #include "recording/SoundTrack.h"
+#include "recording/TrackAssembler.h"
 
 namespace tavrin {
 
@@ -61,6 +62,9 @@ private:
     void scanAndPlace(ByteSource& scanned, SoundSink* sound, ScanObserver* observer);
     void placePictures(std::vector<FrameInfo>& pictures, double earliestTick, double videoOffset);
     void fillGaps();
+    // The record a gap-filled slot takes after the one at `index`: the same picture without its
+    // event mark.
+    std::int32_t unmarkedRecord(std::int32_t index);
     void findFrameTimes();
     std::int64_t readPictureBytes(const FrameInfo& picture, std::uint8_t* out);
 
@@ -70,8 +74,15 @@ private:
     SoundTrack sound_;
     // The scan's read window, kept for the next archive (its pages are already mapped).
     std::vector<std::uint8_t> scanWindow_;
-    CapturedSamples soundSamples_;
-    std::vector<std::unique_ptr<FrameInfo>> slots_;
+    // Kept from one recording to the next, with its buffer.
+    TrackAssembler track_;
+    // The pictures the scan found and the unmarked copies gap filling needs. Slots refer to them
+    // by index (copies of an unmarked picture share it), so placing a recording allocates nothing
+    // per slot.
+    std::vector<FrameInfo> records_;
+    static constexpr std::int32_t kEmpty = -1;
+    // The slot table: kSlotCount record indices, or kEmpty.
+    std::vector<std::int32_t> slots_;
     std::int32_t slotCount_ = 0;
     std::int32_t currentPosition_ = -1;
     std::int64_t headerStartTime_ = 0;

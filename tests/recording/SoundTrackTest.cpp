@@ -137,13 +137,13 @@ TEST(SoundTrack, DamagedTicksCannotGrowTheTrackPastTheSlotGrid) {
     EXPECT_EQ(kMaxSoundBytes, 14124642);
 }
 
-TEST(SoundTrack, BlocksPastTheCaptureLimitAreReadBackFromTheArchive) {
-    // Blocks a millisecond apart are all dropped but the last, yet the scan captures them all;
-    // past the capture limit the last one has to come from the archive itself.
+TEST(SoundTrack, BlocksTooCloseTogetherLeaveOnlyTheLast) {
+    // Blocks a millisecond apart are all dropped but the last: together many times what one
+    // buffer of the track holds, each is taken back when the next one arrives.
     TestFolder folder;
     ArchiveBuilder b(headerAt());
     b.addPicture(smallJpeg(1), V, fieldsAt(0));
-    const int blocks = static_cast<int>(CapturedSamples::kMostBytes / 4096) + 2;
+    const int blocks = 4098;
     for (int i = 0; i < blocks - 1; ++i) b.addSound(ramp(4096, 0), V + 38 + i);
     b.addSound(ramp(4096, 77), V + 38 + blocks - 1);
     VideoArchive archive;
