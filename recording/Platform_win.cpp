@@ -48,6 +48,27 @@ std::size_t BinaryFile::read(void* buffer, std::size_t size) {
     return done;
 }
 
+std::size_t BinaryFile::readAt(std::int64_t offset, void* buffer, std::size_t size) {
+    if (!isOpen() || offset < 0) return 0;
+    std::size_t done = 0;
+    while (done < size) {
+        DWORD chunk = size - done > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size - done);
+        // An offset given with the read makes it positional, also on a handle opened for
+        // synchronous reading.
+        OVERLAPPED at{};
+        const auto from = static_cast<std::uint64_t>(offset) + done;
+        at.Offset = static_cast<DWORD>(from);
+        at.OffsetHigh = static_cast<DWORD>(from >> 32);
+        DWORD got = 0;
+        if (!ReadFile(native(handle_), static_cast<char*>(buffer) + done, chunk, &got, &at) ||
+            got == 0) {
+            break;
+        }
+        done += got;
+    }
+    return done;
+}
+
 bool BinaryFile::write(const void* buffer, std::size_t size) {
     if (!isOpen()) return false;
     std::size_t done = 0;

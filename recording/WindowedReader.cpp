@@ -15,7 +15,7 @@ const std::uint8_t* WindowedReader::view(std::int64_t offset, std::size_t wanted
     if (!covered) {
         window_.resize(kWindowSize);
         windowStart_ = offset;
-        windowLength_ = file_.seek(offset) ? file_.read(window_.data(), kWindowSize) : 0;
+        windowLength_ = file_.readAt(offset, window_.data(), kWindowSize);
     }
     std::size_t skip = static_cast<std::size_t>(offset - windowStart_);
     if (skip >= windowLength_) return nullptr;
@@ -32,7 +32,7 @@ std::size_t WindowedReader::readAt(std::int64_t offset, void* out, std::size_t s
         std::memcpy(out, window_.data() + (offset - windowStart_), size);
         return size;
     }
-    return file_.seek(offset) ? file_.read(out, size) : 0;
+    return file_.readAt(offset, out, size);
 }
 
 }  // namespace tavrin
