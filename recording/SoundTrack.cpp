@@ -1,6 +1,5 @@
 #include "recording/SoundTrack.h"
 
-#include <algorithm>
 #include <cstring>
 
 namespace tavrin {
@@ -53,21 +52,14 @@ bool SoundTrack::create() {
     return true;
 }
 
-void SoundTrack::append(std::vector<std::uint8_t>& samples) {
-    file_.write(samples.data(), samples.size());
-    samples.clear();
-}
+void SoundTrack::append(std::vector<std::uint8_t>& samples) { writer_.write(file_, samples); }
 
 void SoundTrack::appendRun(std::uint8_t value, std::int64_t count) {
-    const std::vector<std::uint8_t> piece(
-        static_cast<std::size_t>(std::min<std::int64_t>(count, 1 << 20)), value);
-    for (; count > 0; count -= static_cast<std::int64_t>(piece.size())) {
-        file_.write(piece.data(), static_cast<std::size_t>(std::min<std::int64_t>(
-                                      count, static_cast<std::int64_t>(piece.size()))));
-    }
+    writer_.writeRun(file_, value, count);
 }
 
 void SoundTrack::restart() {
+    writer_.drain();
     file_ = BinaryFile::createForWriting(path_);
     std::uint8_t header[kWaveHeaderSize];
     buildWaveHeader(header);
@@ -75,6 +67,7 @@ void SoundTrack::restart() {
 }
 
 void SoundTrack::finish(std::uint32_t dataSize) {
+    writer_.drain();
     std::uint8_t header[kWaveHeaderSize];
     buildWaveHeader(header);
     setWaveDataSize(header, dataSize);
@@ -83,6 +76,7 @@ void SoundTrack::finish(std::uint32_t dataSize) {
 }
 
 void SoundTrack::remove() {
+    writer_.drain();
     file_.close();
     if (!path_.empty()) deleteFile(path_);
     path_.clear();

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "recording/BackgroundWriter.h"
 #include "recording/FrameInfo.h"
 #include "recording/Platform.h"
 #include "recording/SoundSink.h"
@@ -36,7 +37,8 @@ public:
     bool isOpen() const { return file_.isOpen(); }
     const Path& path() const { return path_; }
 
-    // Write errors are ignored: the track is as good as the disk lets it be.
+    // The bytes are written on a thread of their own while the scan goes on. Write errors are
+    // ignored: the track is as good as the disk lets it be.
     void append(std::vector<std::uint8_t>& samples) override;
     void appendRun(std::uint8_t value, std::int64_t count) override;
     void restart() override;
@@ -49,6 +51,8 @@ public:
 private:
     BinaryFile file_;
     Path path_;
+    // Declared after the file, so that it has finished with it before the file closes.
+    BackgroundWriter writer_;
 };
 
 }  // namespace tavrin

@@ -50,8 +50,15 @@ void VideoArchive::open(const Path& path, ScanObserver* observer) {
         sound_.remove();
         if (observer != nullptr) observer->warnSoundUnavailable();
     }
-    WindowedReader scanned(file_, scanWindow_);
-    scanAndPlace(scanned, sound_.isOpen() ? &sound_ : nullptr, observer);
+    // The whole file is read once, from its start, while the scan goes through it.
+    readAhead_.begin(file_, 0);
+    try {
+        scanAndPlace(readAhead_, sound_.isOpen() ? &sound_ : nullptr, observer);
+    } catch (...) {
+        readAhead_.end();
+        throw;
+    }
+    readAhead_.end();
 }
 
 void VideoArchive::openFromMemory(std::vector<std::uint8_t> bytes, SoundSink* sound,

@@ -6,6 +6,7 @@
 
 #include "recording/FrameInfo.h"
 #include "recording/Platform.h"
+#include "recording/ReadAheadSource.h"
 #include "recording/SoundTrack.h"
 #include "recording/TrackAssembler.h"
 
@@ -72,8 +73,8 @@ private:
     // Where pictures are read from: the archive file, or the archive in memory.
     std::unique_ptr<ByteSource> source_;
     SoundTrack sound_;
-    // The scan's read window, kept for the next archive (its pages are already mapped).
-    std::vector<std::uint8_t> scanWindow_;
+    // Reads the archive ahead of the scan; kept, with its thread and buffers, for the next one.
+    ReadAheadSource readAhead_;
     // Kept from one recording to the next, with its buffer.
     TrackAssembler track_;
     // The pictures the scan found and the unmarked copies gap filling needs. Slots refer to them
