@@ -21,6 +21,9 @@ constexpr std::size_t kResyncSearchBytes = 1048576;
 // Letting the owner window handle its messages for every block would cost more than the scan
 // itself where dispatching is slow; a few milliseconds apart keeps it just as responsive.
 constexpr auto kDispatchInterval = std::chrono::milliseconds(8);
+// Where reading the clock goes through the system (under Wine) it costs more than a block, so it
+// is read every few blocks: some microseconds apart.
+constexpr unsigned kBlocksPerClockReading = 16;
 
 struct BlockHeader {
     std::int32_t length;
@@ -81,6 +84,7 @@ private:
     double earliestPictureTick_ = std::numeric_limits<double>::max();
     FrameTimeCache frameTimes_;
     std::chrono::steady_clock::time_point lastDispatch_{};
+    unsigned blocksSinceClockReading_ = 0;
 };
 
 ScanResult Scanner::run() {
@@ -109,6 +113,7 @@ void Scanner::reportProgress() {
 
 void Scanner::dispatchMessages() {
     if (observer_ == nullptr) return;
+    if (blocksSinceClockReading_++ % kBlocksPerClockReading != 0) return;
     auto now = std::chrono::steady_clock::now();
     if (now - lastDispatch_ < kDispatchInterval) return;
     lastDispatch_ = now;
