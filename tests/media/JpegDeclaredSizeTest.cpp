@@ -42,7 +42,9 @@ TEST(DecodeJpeg, PictureDeclaringMoreThanSixteenMillionPixelsGivesNothing) {
         const auto bytes = pictureDeclaring(c.width, c.height);
         auto image = decodeJpeg(bytes.data(), bytes.size());
         ASSERT_EQ(static_cast<bool>(image), c.decoded);
-        if (image) EXPECT_EQ(image->width(), c.width);
+        if (image) {
+            EXPECT_EQ(image->width(), c.width);
+        }
     }
 }
 
