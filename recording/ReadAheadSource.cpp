@@ -9,6 +9,19 @@
 
 namespace tavrin {
 
+namespace {
+
+constexpr std::size_t kPageSize = 4096;
+
+// The first page boundary in `storage`, made large enough for `size` bytes from there.
+std::uint8_t* pageAligned(std::vector<std::uint8_t>& storage, std::size_t size) {
+    storage.resize(size + kPageSize);
+    const auto at = reinterpret_cast<std::uintptr_t>(storage.data());
+    return storage.data() + (kPageSize - at % kPageSize) % kPageSize;
+}
+
+}  // namespace
+
 ReadAheadSource::~ReadAheadSource() {
     {
         std::lock_guard<std::mutex> hold(lock_);
@@ -85,8 +98,8 @@ void ReadAheadSource::run() {
         lock.unlock();
         std::size_t got = 0;
         try {
-            slot->bytes.resize(kChunkSize);
-            got = file->readAt(offset, slot->bytes.data(), kChunkSize);
+            if (slot->bytes == nullptr) slot->bytes = pageAligned(slot->storage, kChunkSize);
+            got = file->readAt(offset, slot->bytes, kChunkSize);
         } catch (const std::bad_alloc&) {
             got = 0;  // as a read error: the scan ends there
         }
@@ -116,10 +129,10 @@ const ReadAheadSource::Chunk* ReadAheadSource::acquire(std::int64_t index, std::
             // No thread to read ahead: the wanted chunk is read here, into any free slot.
             for (Chunk& chunk : chunks_) {
                 if (chunk.index >= keepFrom_) continue;
-                chunk.bytes.resize(kChunkSize);
+                if (chunk.bytes == nullptr) chunk.bytes = pageAligned(chunk.storage, kChunkSize);
                 chunk.index = index;
                 chunk.length = file_->readAt(start_ + index * static_cast<std::int64_t>(kChunkSize),
-                                             chunk.bytes.data(), kChunkSize);
+                                             chunk.bytes, kChunkSize);
                 chunk.full = true;
                 if (chunk.length < kChunkSize) endIndex_ = index + 1;
                 return &chunk;
@@ -150,15 +163,15 @@ const std::uint8_t* ReadAheadSource::view(std::int64_t offset, std::size_t wante
     const std::size_t inChunk = current_->length - within;
     if (inChunk >= wanted || current_->length < kChunkSize) {
         available = std::min(wanted, inChunk);
-        return current_->bytes.data() + within;
+        return current_->bytes + within;
     }
     // Across into the next chunk: both parts are copied together, the chunk in use kept.
     joined_.resize(wanted);
-    std::memcpy(joined_.data(), current_->bytes.data() + within, inChunk);
+    std::memcpy(joined_.data(), current_->bytes + within, inChunk);
     available = inChunk;
     if (const Chunk* next = acquire(index + 1, index)) {
         const std::size_t more = std::min(wanted - inChunk, next->length);
-        std::memcpy(joined_.data() + inChunk, next->bytes.data(), more);
+        std::memcpy(joined_.data() + inChunk, next->bytes, more);
         available += more;
     }
     return joined_.data();
@@ -179,7 +192,7 @@ std::size_t ReadAheadSource::readAt(std::int64_t offset, void* out, std::size_t 
         const std::int64_t from = start_ + current_->index * static_cast<std::int64_t>(kChunkSize);
         if (offset >= from && offset + static_cast<std::int64_t>(size) <=
                                   from + static_cast<std::int64_t>(current_->length)) {
-            std::memcpy(out, current_->bytes.data() + (offset - from), size);
+            std::memcpy(out, current_->bytes + (offset - from), size);
             return size;
         }
     }

@@ -42,7 +42,12 @@ public:
 
 private:
     struct Chunk {
-        std::vector<std::uint8_t> bytes;
+        // The chunk's bytes start at a page boundary inside `storage`: the system copies the
+        // file's cached pages, which lie on page boundaries, several times slower into a buffer
+        // that starts a little past one, as a large allocation does behind its header (the
+        // copy's loads wait on its stores to addresses 4 KiB apart).
+        std::vector<std::uint8_t> storage;
+        std::uint8_t* bytes = nullptr;
         std::int64_t index = -1;  // counted from the start offset; -1 when it holds nothing
         std::size_t length = 0;   // less than kChunkSize at the end of the file
         bool full = false;        // read and ready
