@@ -43,14 +43,15 @@ BlockHeader parseBlockHeader(const std::uint8_t* h) {
 class Scanner {
 public:
     Scanner(ByteSource& reader, std::int64_t fileLength, const ArchiveHeaderInfo& header,
-            bool collectSound, ScanObserver* observer, TrackAssembler* track)
+            bool collectSound, ScanObserver* observer, TrackAssembler* track, ScanResult recycled)
         : track_(track),
           reader_(reader),
           fileLength_(fileLength),
           header_(header),
           collectSound_(collectSound),
           observer_(observer),
-          lastValidTime_(header.startTime) {}
+          lastValidTime_(header.startTime),
+          result_(std::move(recycled)) {}
 
     ScanResult run();
 
@@ -290,8 +291,13 @@ void Scanner::discardIncompleteLast() {
 
 ScanResult scanArchiveBlocks(ByteSource& reader, std::int64_t fileLength,
                              const ArchiveHeaderInfo& header, bool collectSound,
-                             ScanObserver* observer, TrackAssembler* track) {
-    return Scanner(reader, fileLength, header, collectSound, observer, track).run();
+                             ScanObserver* observer, TrackAssembler* track,
+                             ScanResult recycled) {
+    recycled.pictures.clear();
+    recycled.sounds.clear();
+    recycled.sawValidPicture = false;
+    return Scanner(reader, fileLength, header, collectSound, observer, track, std::move(recycled))
+        .run();
 }
 
 std::int64_t resyncToNextBlock(ByteSource& reader, std::int64_t payloadStart) {

@@ -24,9 +24,11 @@ struct ScanResult {
 // across their blocks, checks their end markers and collects sound blocks when `collectSound`.
 // Each sound block collected also goes to `track`, when there is one, with its first samples.
 // Throws VideoArchiveException (5510) when the first picture block lacks the device type code.
+// The lists are built in `recycled`'s, emptied first, so that their memory serves again.
 ScanResult scanArchiveBlocks(ByteSource& reader, std::int64_t fileLength,
                              const ArchiveHeaderInfo& header, bool collectSound,
-                             ScanObserver* observer, TrackAssembler* track = nullptr);
+                             ScanObserver* observer, TrackAssembler* track = nullptr,
+                             ScanResult recycled = {});
 
 // From `payloadStart`, finds the next block whose payload carries the maker pattern within the
 // next 1 MiB; its header offset, or -1.

@@ -76,8 +76,12 @@ void VideoArchive::scanAndPlace(ByteSource& scanned, SoundSink* sound, ScanObser
     recordingId_ = header.recordingId;
 
     if (sound != nullptr) track_.start(*sound);
+    // The lists are built in the memory of the last ones (the records were released by close()).
+    ScanResult recycled;
+    recycled.pictures.swap(records_);
+    recycled.sounds.swap(soundRecords_);
     ScanResult scan = scanArchiveBlocks(scanned, fileLength, header, sound != nullptr, observer,
-                                        sound != nullptr ? &track_ : nullptr);
+                                        sound != nullptr ? &track_ : nullptr, std::move(recycled));
     if (observer != nullptr) observer->showLoadingProgress(90);
 
     double earliestTick = std::numeric_limits<double>::max();
@@ -94,6 +98,7 @@ void VideoArchive::scanAndPlace(ByteSource& scanned, SoundSink* sound, ScanObser
         soundDataBytes_ = track_.finish(scan.sounds, earliestTick, scan.pictures.size(),
                                         scan.sawValidPicture, *source_);
     }
+    soundRecords_.swap(scan.sounds);
     if (scan.pictures.empty() && !hadSound) throw VideoArchiveException(loadMessage(5510));
 
     double videoOffset = 0.0;

@@ -84,6 +84,8 @@ private:
     static constexpr std::int32_t kEmpty = -1;
     // The slot table: kSlotCount record indices, or kEmpty.
     std::vector<std::int32_t> slots_;
+    // The sound blocks' records of the last scan, kept for their memory.
+    std::vector<FrameInfo> soundRecords_;
     std::int32_t slotCount_ = 0;
     std::int32_t currentPosition_ = -1;
     std::int64_t headerStartTime_ = 0;
