@@ -4,7 +4,6 @@
 #include <new>
 #include <system_error>
 
-#include "recording/Platform.h"
 
 namespace tavrin {
 
@@ -24,7 +23,7 @@ BackgroundWriter::~BackgroundWriter() {
 }
 
 void BackgroundWriter::write(BinaryFile& file, std::vector<std::uint8_t>& buffer) {
-    Job job{&file, std::move(buffer), 0, 0};
+    Job job{&file, std::move(buffer), 0, 0, {}};
     buffer.clear();
     {
         std::lock_guard<std::mutex> hold(lock_);
@@ -37,7 +36,11 @@ void BackgroundWriter::write(BinaryFile& file, std::vector<std::uint8_t>& buffer
 }
 
 void BackgroundWriter::writeRun(BinaryFile& file, std::uint8_t value, std::int64_t count) {
-    if (count > 0) queue(Job{&file, {}, value, count});
+    if (count > 0) queue(Job{&file, {}, value, count, {}});
+}
+
+void BackgroundWriter::deleteLater(const Path& path) {
+    if (!path.empty()) queue(Job{nullptr, {}, 0, 0, path});
 }
 
 void BackgroundWriter::queue(Job job) {
@@ -64,6 +67,10 @@ void BackgroundWriter::drain() {
 }
 
 void BackgroundWriter::perform(Job& job, std::vector<std::uint8_t>& runPiece) {
+    if (job.file == nullptr) {
+        deleteFile(job.doomed);
+        return;
+    }
     if (job.runLength == 0) {
         job.file->write(job.bytes.data(), job.bytes.size());
         return;
@@ -96,7 +103,7 @@ void BackgroundWriter::run() {
         job.bytes.clear();
         lock.lock();
         busy_ = false;
-        if (job.runLength == 0) {
+        if (job.file != nullptr && job.runLength == 0) {
             try {
                 spare_.push_back(std::move(job.bytes));
             } catch (const std::bad_alloc&) {

@@ -7,9 +7,9 @@
 #include <thread>
 #include <vector>
 
-namespace tavrin {
+#include "recording/Platform.h"
 
-class BinaryFile;
+namespace tavrin {
 
 // Writes to a file on a thread of its own, so that whoever hands over the bytes goes on while the
 // system copies them. Write errors are ignored. The thread stays from one file to the next.
@@ -25,15 +25,18 @@ public:
     void write(BinaryFile& file, std::vector<std::uint8_t>& buffer);
     // Queues `count` bytes of `value`.
     void writeRun(BinaryFile& file, std::uint8_t value, std::int64_t count);
+    // Queues the deletion of the (closed) file at `path`; a failing delete is ignored.
+    void deleteLater(const Path& path);
     // Returns once everything queued is in the file.
     void drain();
 
 private:
     struct Job {
-        BinaryFile* file;
+        BinaryFile* file;  // null for a deletion
         std::vector<std::uint8_t> bytes;
         std::uint8_t value;
         std::int64_t runLength;  // bytes of value; 0 for a buffer
+        Path doomed;             // the file to delete
     };
 
     void queue(Job job);

@@ -75,6 +75,15 @@ void SoundTrack::finish(std::uint32_t dataSize) {
     file_.close();
 }
 
+void SoundTrack::removeSoon() {
+    writer_.drain();
+    file_.close();
+    writer_.deleteLater(path_);
+    path_.clear();
+}
+
+void SoundTrack::settle() { writer_.drain(); }
+
 void SoundTrack::remove() {
     writer_.drain();
     file_.close();

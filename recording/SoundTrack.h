@@ -47,6 +47,12 @@ public:
 
     // Deletes the file (closing it first); a failing delete is ignored.
     void remove();
+    // The same on the writer's thread, behind what it still has to write: the file is gone once
+    // the next track has finished, or settle() has returned. Deleting a file whose pages the
+    // system is still writing out waits for them, longer than reading a recording may take.
+    void removeSoon();
+    // Returns once everything queued, deletions included, is done.
+    void settle();
 
 private:
     BinaryFile file_;

@@ -23,6 +23,11 @@ VideoArchive::VideoArchive() : slots_(kSlotCount, kEmpty) {}
 VideoArchive::~VideoArchive() { close(); }
 
 void VideoArchive::close() {
+    release();
+    sound_.remove();
+}
+
+void VideoArchive::release() {
     source_.reset();
     file_.close();
     // Nothing is placed at or above the slot count.
@@ -30,7 +35,6 @@ void VideoArchive::close() {
     records_.clear();
     slotCount_ = 0;
     currentPosition_ = -1;
-    sound_.remove();
     soundDataBytes_ = 0;
 }
 
@@ -41,7 +45,14 @@ const FrameInfo* VideoArchive::slot(std::int32_t index) const {
 }
 
 void VideoArchive::open(const Path& path, ScanObserver* observer) {
-    close();
+    release();
+    // The last recording's sound file is deleted while this one is read; it is gone by the time
+    // the open returns, whichever way.
+    sound_.removeSoon();
+    struct Settle {
+        SoundTrack& sound;
+        ~Settle() { sound.settle(); }
+    } settle{sound_};
     file_ = BinaryFile::openForReading(path);
     if (!file_.isOpen()) throw VideoArchiveException(loadMessage(5510));
     source_ = std::make_unique<WindowedReader>(file_);

@@ -58,6 +58,8 @@ public:
     std::int64_t soundDataBytes() const { return soundDataBytes_; }
 
 private:
+    // close() but for the sound file.
+    void release();
     // Scans `scanned` (the archive read from its start to its end) and builds the slot table and
     // the sound track; pictures are read later through source_.
     void scanAndPlace(ByteSource& scanned, SoundSink* sound, ScanObserver* observer);
