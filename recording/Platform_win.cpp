@@ -49,24 +49,10 @@ std::size_t BinaryFile::read(void* buffer, std::size_t size) {
 }
 
 std::size_t BinaryFile::readAt(std::int64_t offset, void* buffer, std::size_t size) {
-    if (!isOpen() || offset < 0) return 0;
-    std::size_t done = 0;
-    while (done < size) {
-        DWORD chunk = size - done > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size - done);
-        // An offset given with the read makes it positional, also on a handle opened for
-        // synchronous reading.
-        OVERLAPPED at{};
-        const auto from = static_cast<std::uint64_t>(offset) + done;
-        at.Offset = static_cast<DWORD>(from);
-        at.OffsetHigh = static_cast<DWORD>(from >> 32);
-        DWORD got = 0;
-        if (!ReadFile(native(handle_), static_cast<char*>(buffer) + done, chunk, &got, &at) ||
-            got == 0) {
-            break;
-        }
-        done += got;
-    }
-    return done;
+    // A seek and a plain read: an offset handed to ReadFile would also make Wine post a
+    // completion to its server for every read.
+    if (!seek(offset)) return 0;
+    return read(buffer, size);
 }
 
 bool BinaryFile::write(const void* buffer, std::size_t size) {

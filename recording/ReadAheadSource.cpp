@@ -99,6 +99,7 @@ void ReadAheadSource::run() {
         std::size_t got = 0;
         try {
             if (slot->bytes == nullptr) slot->bytes = pageAligned(slot->storage, kChunkSize);
+            std::lock_guard<std::mutex> reading(fileLock_);
             got = file->readAt(offset, slot->bytes, kChunkSize);
         } catch (const std::bad_alloc&) {
             got = 0;  // as a read error: the scan ends there
@@ -131,6 +132,7 @@ const ReadAheadSource::Chunk* ReadAheadSource::acquire(std::int64_t index, std::
                 if (chunk.index >= keepFrom_) continue;
                 if (chunk.bytes == nullptr) chunk.bytes = pageAligned(chunk.storage, kChunkSize);
                 chunk.index = index;
+                std::lock_guard<std::mutex> reading(fileLock_);
                 chunk.length = file_->readAt(start_ + index * static_cast<std::int64_t>(kChunkSize),
                                              chunk.bytes, kChunkSize);
                 chunk.full = true;
@@ -182,6 +184,7 @@ const std::uint8_t* ReadAheadSource::readDirectly(std::int64_t offset, std::size
     available = 0;
     if (file_ == nullptr || offset < 0) return nullptr;
     direct_.resize(wanted);
+    std::lock_guard<std::mutex> reading(fileLock_);
     available = file_->readAt(offset, direct_.data(), wanted);
     return available == 0 ? nullptr : direct_.data();
 }
@@ -196,6 +199,7 @@ std::size_t ReadAheadSource::readAt(std::int64_t offset, void* out, std::size_t 
             return size;
         }
     }
+    std::lock_guard<std::mutex> reading(fileLock_);
     return file_->readAt(offset, out, size);
 }
 

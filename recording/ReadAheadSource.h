@@ -20,10 +20,11 @@ class BinaryFile;
 // not hold, are read directly. The thread stays from one file to the next.
 class ReadAheadSource : public ByteSource {
 public:
-    // As large as the reads of one sequential pass (they reach the device's speed); a view never
-    // spans more than two.
-    static constexpr std::size_t kChunkSize = 1 << 20;
-    static constexpr int kChunks = 4;
+    // Large reads reach the device's speed, and few chunks mean few hand-overs between the
+    // threads (under Wine each wait and wake-up is a round trip to its server); the ring stays
+    // within the processor's shared cache. A view never spans more than two chunks.
+    static constexpr std::size_t kChunkSize = 4 << 20;
+    static constexpr int kChunks = 3;
 
     ReadAheadSource() = default;
     ReadAheadSource(const ReadAheadSource&) = delete;
@@ -63,6 +64,8 @@ private:
 
     BinaryFile* file_ = nullptr;
     std::int64_t start_ = 0;
+    // Held by whichever thread reads the file: a positional read is not atomic everywhere.
+    std::mutex fileLock_;
 
     std::mutex lock_;
     std::condition_variable readerWakes_;

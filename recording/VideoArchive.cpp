@@ -61,25 +61,31 @@ void VideoArchive::open(const Path& path, ScanObserver* observer) {
         sound_.remove();
         if (observer != nullptr) observer->warnSoundUnavailable();
     }
-    // The whole file is read once, from its start, while the scan goes through it.
+    SoundSink* sound = sound_.isOpen() ? &sound_ : nullptr;
+    // The whole file is read once, from its start, while the scan goes through it. The reading
+    // ends with the scan: nothing else may read the file meanwhile.
     readAhead_.begin(file_, 0);
+    ScanResult scan;
     try {
-        scanAndPlace(readAhead_, sound_.isOpen() ? &sound_ : nullptr, observer);
+        scan = scanBlocks(readAhead_, sound, observer);
     } catch (...) {
         readAhead_.end();
         throw;
     }
     readAhead_.end();
+    place(scan, sound, observer);
 }
 
 void VideoArchive::openFromMemory(std::vector<std::uint8_t> bytes, SoundSink* sound,
                                   ScanObserver* observer) {
     close();
     source_ = std::make_unique<MemorySource>(std::move(bytes));
-    scanAndPlace(*source_, sound, observer);
+    ScanResult scan = scanBlocks(*source_, sound, observer);
+    place(scan, sound, observer);
 }
 
-void VideoArchive::scanAndPlace(ByteSource& scanned, SoundSink* sound, ScanObserver* observer) {
+ScanResult VideoArchive::scanBlocks(ByteSource& scanned, SoundSink* sound,
+                                    ScanObserver* observer) {
     const std::int64_t fileLength = scanned.length();
     ArchiveHeaderInfo header = readArchiveHeader(scanned);
     headerStartTime_ = header.startTime;
@@ -91,8 +97,11 @@ void VideoArchive::scanAndPlace(ByteSource& scanned, SoundSink* sound, ScanObser
     ScanResult recycled;
     recycled.pictures.swap(records_);
     recycled.sounds.swap(soundRecords_);
-    ScanResult scan = scanArchiveBlocks(scanned, fileLength, header, sound != nullptr, observer,
-                                        sound != nullptr ? &track_ : nullptr, std::move(recycled));
+    return scanArchiveBlocks(scanned, fileLength, header, sound != nullptr, observer,
+                             sound != nullptr ? &track_ : nullptr, std::move(recycled));
+}
+
+void VideoArchive::place(ScanResult& scan, SoundSink* sound, ScanObserver* observer) {
     if (observer != nullptr) observer->showLoadingProgress(90);
 
     double earliestTick = std::numeric_limits<double>::max();

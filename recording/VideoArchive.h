@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "recording/ArchiveScan.h"
 #include "recording/FrameInfo.h"
 #include "recording/Platform.h"
 #include "recording/ReadAheadSource.h"
@@ -60,9 +61,12 @@ public:
 private:
     // close() but for the sound file.
     void release();
-    // Scans `scanned` (the archive read from its start to its end) and builds the slot table and
-    // the sound track; pictures are read later through source_.
-    void scanAndPlace(ByteSource& scanned, SoundSink* sound, ScanObserver* observer);
+    // Reads the header and walks the blocks of `scanned` (the archive read from its start to its
+    // end), the sound going to `sound` while it does.
+    ScanResult scanBlocks(ByteSource& scanned, SoundSink* sound, ScanObserver* observer);
+    // Completes the sound track and builds the slot table from what the scan found; anything more
+    // is read through source_.
+    void place(ScanResult& scan, SoundSink* sound, ScanObserver* observer);
     void placePictures(std::vector<FrameInfo>& pictures, double earliestTick, double videoOffset);
     void fillGaps();
     // The record a gap-filled slot takes after the one at `index`: the same picture without its
