@@ -28,6 +28,9 @@ mkdir -p "$SEEDS/jpeg" "$SEEDS/png" "$SEEDS/files" "$SEEDS/names"
 final_stat() { sed -n "s/^stat::$2: *\([0-9]*\).*/\1/p" "$1" | tail -1; }
 status_field() { grep -o "$2: [0-9]*" "$1" | tail -1 | sed 's/.*: //'; }
 
+# The CPU seconds the shell's children have used so far (user and system), from `times`.
+children_cpu() { times | tail -1 | awk '{ split($1, u, /[ms]/); split($2, s, /[ms]/); print u[1] * 60 + u[2] + s[1] * 60 + s[2] }'; }
+
 status=0
 while read -r name program seeds options; do
     [[ -n $name ]] || continue
@@ -38,6 +41,7 @@ while read -r name program seeds options; do
     regressions=$ROOT/tests/fuzz/regressions/$name
     [[ -d $regressions ]] || regressions=
     before=$(find "$corpus" -type f | wc -l)
+    cpu_before=$(children_cpu)
     # shellcheck disable=SC2086  # the options are words, the regressions folder may be none
     if ! ASAN_OPTIONS=allocator_may_return_null=1 nice -n 10 "$program" $options \
         -max_total_time="$SECONDS_EACH" -print_final_stats=1 \
@@ -45,9 +49,14 @@ while read -r name program seeds options; do
         echo "fuzz: $name FOUND A FAILURE: $(grep -m1 -o 'Test unit written to .*' "$log" || echo "see $log")"
         status=1
     fi
-    printf 'fuzz: %-22s executions %s, %s exec/s, coverage %s (features %s), corpus %s files (%s before)\n' \
-        "$name" "$(final_stat "$log" number_of_executed_units)" \
-        "$(final_stat "$log" average_exec_per_sec)" "$(status_field "$log" cov)" \
-        "$(status_field "$log" ft)" "$(find "$corpus" -type f | wc -l)" "$before"
+    # On a shared machine the wall-clock rate says as much about the others as about the target:
+    # the rate per second of CPU the target had is given beside it.
+    executions=$(final_stat "$log" number_of_executed_units)
+    cpu=$(awk -v a="$cpu_before" -v b="$(children_cpu)" 'BEGIN { printf "%.0f", b - a }')
+    per_cpu=$(awk -v n="${executions:-0}" -v c="$cpu" 'BEGIN { printf "%.0f", c > 0 ? n / c : 0 }')
+    printf 'fuzz: %-22s executions %s, %s exec/s (%s per CPU second, %s s of CPU), coverage %s (features %s), corpus %s files (%s before)\n' \
+        "$name" "$executions" "$(final_stat "$log" average_exec_per_sec)" "$per_cpu" "$cpu" \
+        "$(status_field "$log" cov)" "$(status_field "$log" ft)" \
+        "$(find "$corpus" -type f | wc -l)" "$before"
 done <"$LIST"
 exit $status
