@@ -120,6 +120,7 @@ void benchTenMinutes(const std::string& dataFolder) {
     Timings warm;
     timeOpenings(archive, file, 5, false, warm);
     printFigure("open_ten_minutes_ms", warm.open, "ms");
+    printFigure("read_ten_minutes_ms", warm.read, "ms");
     Timings cold;
     if (timeOpenings(archive, file, 3, true, cold)) {
         printFigure("open_ten_minutes_cold_ms", cold.open, "ms");
