@@ -53,7 +53,7 @@ fuzz: setup
 demo: build
 	@tools/demo/run-demo.sh $(BUILD)
 
-BENCHES := decode_bench scan_bench
+BENCHES := decode_bench scan_bench export_bench
 # Windows-only benchmarks (they drive windows, sound and the player): run under Wine only.
 WINE_BENCHES := playback_bench
 

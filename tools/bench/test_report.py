@@ -19,6 +19,8 @@ bench: frames_shown_pct_640x480_wine = 99.5 %
 bench: av_offset_median_ms_640x480_wine = -40.0 ms
 bench: cpu_per_second_640x480_wine = 0.1 s/s
 bench: scan_ms = 12.0 ms
+bench: export_ratio = 1.25 ratio
+bench: export_ratio_wine = 1.7 ratio
 """
 
 TRACE = """ms,frame,picture,player_state,sound_state,sound_ms
@@ -51,7 +53,9 @@ class ReportTest(unittest.TestCase):
         self.assertIn("| within 36 ms | no |", self.row("av_offset_median_ms_640x480_wine"))
         self.assertIn("| < 0.15 s/s | yes |", self.row("cpu_per_second_640x480_wine"))
         self.assertIn("| 12 ms |  |  |", self.row("scan_ms"))
-        self.assertIn("7 figures, 2 targets missed.", self.text)
+        self.assertIn("| <= 1.3 | yes |", self.row("export_ratio"))
+        self.assertIn("| <= 1.6 | no |", self.row("export_ratio_wine"))
+        self.assertIn("9 figures, 3 targets missed.", self.text)
         self.assertNotIn("some other line", self.text)
 
     def test_the_offset_plot_takes_only_pictures_timed_against_playing_sound(self):
