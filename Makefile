@@ -3,10 +3,12 @@
 SHELL := /bin/bash
 BUILD := $(CURDIR)/build
 WINE_SESSION := tools/wine/wine-session.sh
-FUZZ_SECONDS ?= 20
+# Seconds per fuzz target: the short runs of `make test`, and the campaign of `make fuzz`.
+FUZZ_TEST_SECONDS ?= 20
+FUZZ_SECONDS ?= 600
 
 .PHONY: all setup build build-native build-windows test test-native test-windows test-fuzz \
-        demo bench clean
+        fuzz demo bench clean
 
 all: build
 
@@ -33,11 +35,18 @@ test-windows: build-windows
 	@status=0; ctest --preset windows || status=$$?; $(WINE_SESSION) stop; exit $$status
 
 test-fuzz: setup
-	@cmake --preset fuzz -DTAVRIN_FUZZ_SECONDS=$(FUZZ_SECONDS) >/dev/null
+	@cmake --preset fuzz -DTAVRIN_FUZZ_SECONDS=$(FUZZ_TEST_SECONDS) >/dev/null
 	@cmake --build --preset fuzz
 	@ctest --preset fuzz -R '^fuzz'
 
 test: test-native test-windows test-fuzz
+
+# The fuzzing campaign: every target for FUZZ_SECONDS on its corpus in $(BUILD)/fuzz-corpus, which
+# grows from run to run; findings land in $(BUILD)/fuzz-findings.
+fuzz: setup
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz --target fuzz_campaign_programs
+	@tools/fuzz/campaign.sh $(BUILD) $(FUZZ_SECONDS)
 
 # The viewer on the generated sample card, opened through File > Open and played: on the
 # DISPLAY when there is one, otherwise headless with screenshots.

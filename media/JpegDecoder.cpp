@@ -26,6 +26,10 @@ namespace {
 
 const JOCTET kEndOfImage[2] = {0xFF, JPEG_EOI};
 
+// A frame header declaring more pixels than any camera unit's picture is damaged (a bit flip on a
+// worn card is enough); it is refused before anything is allocated for it.
+constexpr std::uint64_t kMostPixels = 16000000;
+
 void initSource(j_decompress_ptr) {}
 void termSource(j_decompress_ptr) {}
 
@@ -137,6 +141,9 @@ std::unique_ptr<Image> decodeOrThrow(Decompressor& d, const std::uint8_t* bytes,
     d.info.src = &d.source;
 
     jpeg_read_header(&d.info, TRUE);
+    if (static_cast<std::uint64_t>(d.info.image_width) * d.info.image_height > kMostPixels) {
+        return nullptr;
+    }
     const bool direct = kDirectBgrOutput && d.info.out_color_space == JCS_RGB;
     if (direct) d.info.out_color_space = kBgrOutput;
     // Dividing the size while decoding skips most of the work a full-size picture would cost.

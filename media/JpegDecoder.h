@@ -11,8 +11,8 @@ namespace tavrin {
 class Image;
 
 // Decodes a complete JPEG stream held in memory into a bottom-up 32-bit picture. A stream cut
-// short decodes as if it had ended there; a damaged header, a CMYK stream or short memory give
-// null. Never throws; the caller keeps the bytes.
+// short decodes as if it had ended there; a damaged header, a CMYK stream, a picture declaring
+// more than 16 million pixels or short memory give null. Never throws; the caller keeps the bytes.
 //
 // With a `wanted` size (the box the picture is shown in), a picture larger than it comes out at
 // exactly that size: decoded at the reduced scale that still covers it and shrunk the rest of

@@ -1,6 +1,7 @@
 #include "recording/ArchiveHeader.h"
 
 #include "recording/ArchiveFormat.h"
+#include "recording/ByteSource.h"
 #include "recording/LocalTime.h"
 #include "recording/Platform.h"
 #include "ui/Exception.h"
@@ -9,19 +10,28 @@
 namespace tavrin {
 
 namespace {
-constexpr unsigned kCannotReadData = 5510;
-}
 
-ArchiveHeaderInfo readArchiveHeader(BinaryFile& file) {
-    std::uint8_t header[kArchiveHeaderSize];
-    if (file.read(header, sizeof header) != sizeof header) {
-        throw VideoArchiveException(loadMessage(kCannotReadData));
-    }
+constexpr unsigned kCannotReadData = 5510;
+
+ArchiveHeaderInfo headerOrThrow(const std::uint8_t* header, std::size_t got) {
+    if (got != kArchiveHeaderSize) throw VideoArchiveException(loadMessage(kCannotReadData));
     ArchiveHeaderInfo info;
     info.startTime = bcdDateTimeOrZero(header + 2);
     info.startTick = readBigEndian32(header + 16);
     info.recordingId = readBigEndian32(header + 28);
     return info;
+}
+
+}  // namespace
+
+ArchiveHeaderInfo readArchiveHeader(BinaryFile& file) {
+    std::uint8_t header[kArchiveHeaderSize];
+    return headerOrThrow(header, file.read(header, sizeof header));
+}
+
+ArchiveHeaderInfo readArchiveHeader(ByteSource& source) {
+    std::uint8_t header[kArchiveHeaderSize];
+    return headerOrThrow(header, source.readAt(0, header, sizeof header));
 }
 
 std::int64_t readArchiveStartTime(BinaryFile& file) {

@@ -5,6 +5,7 @@
 namespace tavrin {
 
 class BinaryFile;
+class ByteSource;
 
 // What the 32-byte header at the start of an archive says.
 struct ArchiveHeaderInfo {
@@ -16,6 +17,8 @@ struct ArchiveHeaderInfo {
 // Reads the header at the file's current position (its start). A short read throws
 // VideoArchiveException with text 5510.
 ArchiveHeaderInfo readArchiveHeader(BinaryFile& file);
+// The same from the start of `source`.
+ArchiveHeaderInfo readArchiveHeader(ByteSource& source);
 // Reads only the first 8 bytes and returns the start time, or 0 when the date is not valid. A
 // short read throws VideoArchiveException with text 5510.
 std::int64_t readArchiveStartTime(BinaryFile& file);

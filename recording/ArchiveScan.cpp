@@ -6,9 +6,10 @@
 #include <limits>
 #include <vector>
 
+#include "recording/ByteSource.h"
 #include "recording/DeviceTypeCode.h"
 #include "recording/ScanObserver.h"
-#include "recording/WindowedReader.h"
+#include "recording/TrackAssembler.h"
 #include "ui/Exception.h"
 #include "ui/Messages.h"
 
@@ -20,6 +21,9 @@ constexpr std::size_t kResyncSearchBytes = 1048576;
 // Letting the owner window handle its messages for every block would cost more than the scan
 // itself where dispatching is slow; a few milliseconds apart keeps it just as responsive.
 constexpr auto kDispatchInterval = std::chrono::milliseconds(8);
+// Where reading the clock goes through the system (under Wine) it costs more than a block, so it
+// is read every few blocks: some microseconds apart.
+constexpr unsigned kBlocksPerClockReading = 16;
 
 struct BlockHeader {
     std::int32_t length;
@@ -30,6 +34,21 @@ struct BlockHeader {
     std::uint32_t recordingId;
 };
 
+// The bytes were read into memory by another thread and wait in its core's cache: the next
+// block's header is asked for while this block is dealt with, so that it is at hand when its turn
+// comes (most blocks follow one another within what is in view; a guess past it costs nothing).
+void prefetchNextHeader(const std::uint8_t* header, std::int32_t length) {
+#if defined(__GNUC__)
+    if (length <= static_cast<std::int32_t>(kBlockHeaderSize)) return;
+    const auto next = reinterpret_cast<std::uintptr_t>(header) + static_cast<std::uint32_t>(length);
+    __builtin_prefetch(reinterpret_cast<const void*>(next));
+    __builtin_prefetch(reinterpret_cast<const void*>(next + kBlockHeaderSize + kSubHeaderSize - 1));
+#else
+    (void)header;
+    (void)length;
+#endif
+}
+
 BlockHeader parseBlockHeader(const std::uint8_t* h) {
     return {static_cast<std::int32_t>(readBigEndian32(h)), readBigEndian32(h + 4),
             static_cast<std::int32_t>(readBigEndian32(h + 8)), h[12], h[13],
@@ -38,15 +57,16 @@ BlockHeader parseBlockHeader(const std::uint8_t* h) {
 
 class Scanner {
 public:
-    Scanner(WindowedReader& reader, std::int64_t fileLength, const ArchiveHeaderInfo& header,
-            bool collectSound, ScanObserver* observer, CapturedSamples& samples)
-        : samples_(samples),
+    Scanner(ByteSource& reader, std::int64_t fileLength, const ArchiveHeaderInfo& header,
+            bool collectSound, ScanObserver* observer, TrackAssembler* track, ScanResult recycled)
+        : track_(track),
           reader_(reader),
           fileLength_(fileLength),
           header_(header),
           collectSound_(collectSound),
           observer_(observer),
-          lastValidTime_(header.startTime) {}
+          lastValidTime_(header.startTime),
+          result_(std::move(recycled)) {}
 
     ScanResult run();
 
@@ -62,10 +82,10 @@ private:
     // positions are 32-bit).
     bool skipRest(std::int64_t payloadStart, std::int32_t length);
     void discardIncompleteLast();
-    void captureSamples(const FrameInfo& sound, std::int64_t payloadStart);
+    void passToTrack(const FrameInfo& sound, std::int64_t payloadStart);
 
-    CapturedSamples& samples_;
-    WindowedReader& reader_;
+    TrackAssembler* track_;
+    ByteSource& reader_;
     std::int64_t fileLength_;
     ArchiveHeaderInfo header_;
     bool collectSound_;
@@ -77,8 +97,10 @@ private:
     int expectedSequence_ = 1;
     int progressSteps_ = 0;
     bool deviceChecked_ = false;
+    double earliestPictureTick_ = std::numeric_limits<double>::max();
     FrameTimeCache frameTimes_;
     std::chrono::steady_clock::time_point lastDispatch_{};
+    unsigned blocksSinceClockReading_ = 0;
 };
 
 ScanResult Scanner::run() {
@@ -107,6 +129,7 @@ void Scanner::reportProgress() {
 
 void Scanner::dispatchMessages() {
     if (observer_ == nullptr) return;
+    if (blocksSinceClockReading_++ % kBlocksPerClockReading != 0) return;
     auto now = std::chrono::steady_clock::now();
     if (now - lastDispatch_ < kDispatchInterval) return;
     lastDispatch_ = now;
@@ -122,6 +145,7 @@ Scanner::Step Scanner::examineBlock() {
         return Step::End;
     }
     const BlockHeader block = parseBlockHeader(raw);
+    prefetchNextHeader(raw, block.length);
     const std::uint8_t* payload = raw + kBlockHeaderSize;
     const std::int64_t payloadStart = position_ + static_cast<std::int64_t>(kBlockHeaderSize);
 
@@ -194,6 +218,7 @@ void Scanner::startRecord(const BlockHeader& block, const std::uint8_t* raw,
             return;
         }
         result_.pictures.push_back(info);
+        earliestPictureTick_ = std::min(earliestPictureTick_, static_cast<double>(info.tick));
     } else if (block.type == kSoundBlockType) {
         if (!collectSound_ || result_.sounds.size() >= static_cast<std::size_t>(kSlotCount)) {
             skipRest(payloadStart, block.length);
@@ -202,7 +227,7 @@ void Scanner::startRecord(const BlockHeader& block, const std::uint8_t* raw,
         if (block.length <= 0) return;
         if (skipRest(payloadStart, block.length)) {
             result_.sounds.push_back(info);
-            captureSamples(info, payloadStart);
+            passToTrack(info, payloadStart);
         }
     }
     // Any other type: nothing is skipped, so the next header is read at the payload start,
@@ -274,20 +299,16 @@ bool Scanner::skipRest(std::int64_t payloadStart, std::int32_t length) {
     return true;
 }
 
-void Scanner::captureSamples(const FrameInfo& sound, std::int64_t payloadStart) {
-    if (sound.payloadSize <= 0) {
-        samples_.add(nullptr, 0);
-        return;
-    }
-    std::size_t wanted = std::min<std::size_t>(static_cast<std::size_t>(sound.payloadSize),
-                                               CapturedSamples::kPerBlock);
+void Scanner::passToTrack(const FrameInfo& sound, std::int64_t payloadStart) {
+    if (track_ == nullptr) return;
+    std::size_t wanted = sound.payloadSize <= 0
+                             ? 0
+                             : std::min<std::size_t>(static_cast<std::size_t>(sound.payloadSize),
+                                                     TrackAssembler::kMostSamplesPerBlock);
     std::size_t available = 0;
-    const std::uint8_t* samples = reader_.view(payloadStart, wanted, available);
-    if (samples == nullptr) {
-        samples_.add(nullptr, 0);
-    } else {
-        samples_.add(samples, available);
-    }
+    const std::uint8_t* samples =
+        wanted == 0 ? nullptr : reader_.view(payloadStart, wanted, available);
+    track_->add(sound, samples, samples == nullptr ? 0 : available, earliestPictureTick_);
 }
 
 void Scanner::discardIncompleteLast() {
@@ -296,32 +317,40 @@ void Scanner::discardIncompleteLast() {
 
 }  // namespace
 
-ScanResult scanArchiveBlocks(WindowedReader& reader, std::int64_t fileLength,
+ScanResult scanArchiveBlocks(ByteSource& reader, std::int64_t fileLength,
                              const ArchiveHeaderInfo& header, bool collectSound,
-                             ScanObserver* observer, CapturedSamples& samples) {
-    samples.bytes.clear();
-    samples.entries.clear();
-    return Scanner(reader, fileLength, header, collectSound, observer, samples).run();
+                             ScanObserver* observer, TrackAssembler* track,
+                             ScanResult recycled) {
+    recycled.pictures.clear();
+    recycled.sounds.clear();
+    recycled.sawValidPicture = false;
+    recycled.diagnostics = ScanDiagnostics();
+    return Scanner(reader, fileLength, header, collectSound, observer, track, std::move(recycled))
+        .run();
 }
 
-ScanResult scanArchiveBlocks(WindowedReader& reader, std::int64_t fileLength,
-                             const ArchiveHeaderInfo& header, bool collectSound,
-                             ScanObserver* observer) {
-    CapturedSamples samples;
-    return scanArchiveBlocks(reader, fileLength, header, collectSound, observer, samples);
-}
-
-std::int64_t resyncToNextBlock(WindowedReader& reader, std::int64_t payloadStart) {
-    // Damage is rare: the search reads its megabyte on its own, past the scan's window.
-    std::vector<std::uint8_t> buffer(kResyncSearchBytes);
-    std::size_t available = reader.readAt(payloadStart, buffer.data(), buffer.size());
-    if (available < kMakerPatternSize) return -1;
-    auto end = buffer.begin() + static_cast<std::ptrdiff_t>(available);
-    auto found = std::search(buffer.begin(), end, kMakerPattern, kMakerPattern + kMakerPatternSize);
-    if (found == end) return -1;
-    std::int64_t next = payloadStart + (found - buffer.begin()) -
-                        static_cast<std::int64_t>(kBlockHeaderSize) - 2;
-    return next < 0 ? -1 : next;
+std::int64_t resyncToNextBlock(ByteSource& reader, std::int64_t payloadStart) {
+    // Searched through views, overlapping by a pattern's length less one so that a pattern across
+    // two views is found; damage can be frequent, so no megabyte is copied for it.
+    constexpr std::size_t kOverlap = kMakerPatternSize - 1;
+    std::size_t searched = 0;
+    while (searched + kOverlap < kResyncSearchBytes) {
+        const std::int64_t at = payloadStart + static_cast<std::int64_t>(searched);
+        std::size_t available = 0;
+        const std::uint8_t* bytes = reader.view(
+            at, std::min(ByteSource::kMostViewed, kResyncSearchBytes - searched), available);
+        if (bytes == nullptr || available < kMakerPatternSize) return -1;
+        const std::uint8_t* found =
+            std::search(bytes, bytes + available, kMakerPattern, kMakerPattern + kMakerPatternSize);
+        if (found != bytes + available) {
+            std::int64_t next =
+                at + (found - bytes) - static_cast<std::int64_t>(kBlockHeaderSize) - 2;
+            return next < 0 ? -1 : next;
+        }
+        if (available < ByteSource::kMostViewed) return -1;  // the end of the data
+        searched += available - kOverlap;
+    }
+    return -1;
 }
 
 }  // namespace tavrin

@@ -5,12 +5,12 @@
 
 #include "recording/ArchiveHeader.h"
 #include "recording/FrameInfo.h"
-#include "recording/SoundTrack.h"
 
 namespace tavrin {
 
+class ByteSource;
 class ScanObserver;
-class WindowedReader;
+class TrackAssembler;
 
 // What a scan stepped over or stopped at, for reports of a card's damage: how often each thing
 // happened and the file offset of the first time (-1 for never).
@@ -40,18 +40,16 @@ struct ScanResult {
 
 // Walks the blocks from offset 8192 on: resynchronises over damaged stretches, follows pictures
 // across their blocks, checks their end markers and collects sound blocks when `collectSound`.
+// Each sound block collected also goes to `track`, when there is one, with its first samples.
 // Throws VideoArchiveException (5510) when the first picture block lacks the device type code.
-// The first samples of each sound block go to `samples` (emptied first; its memory is reused).
-ScanResult scanArchiveBlocks(WindowedReader& reader, std::int64_t fileLength,
+// The lists are built in `recycled`'s, emptied first, so that their memory serves again.
+ScanResult scanArchiveBlocks(ByteSource& reader, std::int64_t fileLength,
                              const ArchiveHeaderInfo& header, bool collectSound,
-                             ScanObserver* observer, CapturedSamples& samples);
-// The same for callers that want only the block lists.
-ScanResult scanArchiveBlocks(WindowedReader& reader, std::int64_t fileLength,
-                             const ArchiveHeaderInfo& header, bool collectSound,
-                             ScanObserver* observer);
+                             ScanObserver* observer, TrackAssembler* track = nullptr,
+                             ScanResult recycled = {});
 
 // From `payloadStart`, finds the next block whose payload carries the maker pattern within the
 // next 1 MiB; its header offset, or -1.
-std::int64_t resyncToNextBlock(WindowedReader& reader, std::int64_t payloadStart);
+std::int64_t resyncToNextBlock(ByteSource& reader, std::int64_t payloadStart);
 
 }  // namespace tavrin

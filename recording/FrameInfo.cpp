@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "recording/Bcd.h"
 #include "recording/LocalTime.h"
@@ -23,12 +24,16 @@ double acceleration(const std::uint8_t* bytes) {
 }  // namespace
 
 std::int64_t FrameTimeCache::timeOf(const std::uint8_t* bcd) {
-    if (!valid_ || !std::equal(last_.begin(), last_.end(), bcd)) {
-        std::copy(bcd, bcd + last_.size(), last_.begin());
-        lastTime_ = bcdDateTimeOrZero(bcd);
+    const int second = fromBcd(bcd[5]);
+    // Nibbles are not range-checked: a second past 59 goes to the system, which rejects it.
+    if (second > 59) return bcdDateTimeOrZero(bcd);
+    if (!valid_ || std::memcmp(minute_.data(), bcd, minute_.size()) != 0) {
+        std::memcpy(minute_.data(), bcd, minute_.size());
+        std::uint8_t start[6] = {bcd[0], bcd[1], bcd[2], bcd[3], bcd[4], 0x00};
+        minuteTime_ = bcdDateTimeOrZero(start);
         valid_ = true;
     }
-    return lastTime_;
+    return minuteTime_ == 0 ? 0 : minuteTime_ + second;
 }
 
 void decodeMeasurements(const std::uint8_t* header, FrameInfo& info) {

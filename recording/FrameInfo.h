@@ -44,16 +44,18 @@ std::int64_t decodeFrameInformation(const std::uint8_t* blockHeader, FrameInfo& 
 // The same without the frame time.
 void decodeMeasurements(const std::uint8_t* blockHeader, FrameInfo& info);
 
-// The frame time of six BCD date bytes, remembering the last answer: 28 pictures in a row share
-// a second, and the system's local-time conversion is slow enough (it looks at the time zone
-// file each call) to dominate a scan otherwise.
+// The frame time of six BCD date bytes. 28 pictures in a row share a second and 1,680 a minute,
+// and the system's local-time conversion is slow enough (it looks at the time zone each call) to
+// dominate a scan otherwise: it is made once a minute, and a second of a minute already converted
+// is that minute's time and the seconds. Time zones and daylight saving move by whole minutes, so
+// this is exactly what converting each second would give.
 class FrameTimeCache {
 public:
     std::int64_t timeOf(const std::uint8_t* bcd);
 
 private:
-    std::array<std::uint8_t, 6> last_{};
-    std::int64_t lastTime_ = 0;
+    std::array<std::uint8_t, 5> minute_{};  // year to minute, as stored
+    std::int64_t minuteTime_ = 0;           // the time of its second 0, or 0 when not valid
     bool valid_ = false;
 };
 

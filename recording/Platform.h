@@ -34,6 +34,9 @@ public:
     bool isOpen() const { return handle_ != kNoHandle; }
     // Bytes read into `buffer`: fewer than `size` only at the end of the file or on an error.
     std::size_t read(void* buffer, std::size_t size);
+    // The same at `offset`, wherever the file stands; afterwards the file stands where the
+    // platform leaves it (seek before reading on with read()). Not for two threads at once.
+    std::size_t readAt(std::int64_t offset, void* buffer, std::size_t size);
     // True when every byte was written.
     bool write(const void* buffer, std::size_t size);
     // Moves to an absolute offset; false when the platform refuses.

@@ -52,6 +52,19 @@ std::size_t BinaryFile::read(void* buffer, std::size_t size) {
     return done;
 }
 
+std::size_t BinaryFile::readAt(std::int64_t offset, void* buffer, std::size_t size) {
+    if (!isOpen() || offset < 0) return 0;
+    std::size_t done = 0;
+    while (done < size) {
+        ssize_t got = ::pread(fd(handle_), static_cast<char*>(buffer) + done, size - done,
+                              static_cast<off_t>(offset) + static_cast<off_t>(done));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) break;
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
+}
+
 bool BinaryFile::write(const void* buffer, std::size_t size) {
     if (!isOpen()) return false;
     std::size_t done = 0;

@@ -47,6 +47,13 @@ std::size_t BinaryFile::read(void* buffer, std::size_t size) {
     return done;
 }
 
+std::size_t BinaryFile::readAt(std::int64_t offset, void* buffer, std::size_t size) {
+    // A seek and a plain read: an offset handed to ReadFile would also make Wine post a
+    // completion to its server for every read.
+    if (!seek(offset)) return 0;
+    return read(buffer, size);
+}
+
 bool BinaryFile::write(const void* buffer, std::size_t size) {
     if (!isOpen()) return false;
     std::size_t done = 0;

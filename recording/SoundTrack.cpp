@@ -1,17 +1,10 @@
 #include "recording/SoundTrack.h"
 
-#include <algorithm>
 #include <cstring>
-
-#include "recording/WindowedReader.h"
 
 namespace tavrin {
 
 namespace {
-
-constexpr std::size_t kPiece = 4096;
-constexpr std::size_t kWriteChunk = 1 << 20;
-constexpr std::int64_t kLargestDroppedRemainder = 2048;
 
 void put32(std::uint8_t* p, std::uint32_t v) {
     p[0] = static_cast<std::uint8_t>(v);
@@ -23,36 +16,6 @@ void put32(std::uint8_t* p, std::uint32_t v) {
 void put16(std::uint8_t* p, std::uint16_t v) {
     p[0] = static_cast<std::uint8_t>(v);
     p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-// Milliseconds to sample bytes, truncated.
-std::int64_t bytesFor(double milliseconds) {
-    return static_cast<std::int64_t>(milliseconds * kSampleRate / 1000.0);
-}
-
-}  // namespace
-
-void CapturedSamples::add(const std::uint8_t* samples, std::size_t count) {
-    if (bytes.size() + count > kMostBytes) {
-        addMissing();
-        return;
-    }
-    entries.push_back({static_cast<std::int64_t>(bytes.size()), count});
-    bytes.insert(bytes.end(), samples, samples + count);
-}
-
-namespace {
-
-// Up to `count` samples of sound `index` into `out`: from what the scan captured, else from the
-// archive. What cannot be had keeps the fill already in `out`.
-void fetchSamples(const CapturedSamples& captured, std::size_t index, const FrameInfo& sound,
-                  WindowedReader& archive, std::uint8_t* out, std::size_t count) {
-    if (index < captured.entries.size() && captured.entries[index].offset >= 0) {
-        const CapturedSamples::Entry& entry = captured.entries[index];
-        std::memcpy(out, captured.bytes.data() + entry.offset, std::min(count, entry.count));
-        return;
-    }
-    archive.readAt(sound.blockPositions[0], out, count);
 }
 
 }  // namespace
@@ -89,95 +52,40 @@ bool SoundTrack::create() {
     return true;
 }
 
-void SoundTrack::put(const std::uint8_t* bytes, std::size_t count) {
-    pending_.insert(pending_.end(), bytes, bytes + count);
-    if (pending_.size() >= kWriteChunk) flush();
+void SoundTrack::append(std::vector<std::uint8_t>& samples) { writer_.write(file_, samples); }
+
+void SoundTrack::appendRun(std::uint8_t value, std::int64_t count) {
+    writer_.writeRun(file_, value, count);
 }
 
-void SoundTrack::flush() {
-    // Write errors are ignored: the track is as good as the disk lets it be.
-    file_.write(pending_.data(), pending_.size());
-    pending_.clear();
-}
-
-void SoundTrack::writeFill(std::uint8_t value, std::int64_t count, std::int64_t& written) {
-    count = std::min(count, kMaxSoundBytes - written);
-    while (count > 0) {
-        std::size_t k = static_cast<std::size_t>(std::min<std::int64_t>(count, kWriteChunk));
-        pending_.insert(pending_.end(), k, value);
-        written += static_cast<std::int64_t>(k);
-        count -= static_cast<std::int64_t>(k);
-        if (pending_.size() >= kWriteChunk) flush();
-    }
-}
-
-std::int64_t SoundTrack::write(std::vector<FrameInfo>& sounds, const CapturedSamples& captured,
-                               double earliestPictureTick, std::size_t pictureCount,
-                               bool sawValidPicture, WindowedReader& archive) {
-    // Tick order, equal ticks keeping file order; the captured samples stay where they are.
-    std::vector<std::size_t> order(sounds.size());
-    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
-    std::stable_sort(order.begin(), order.end(), [&sounds](std::size_t a, std::size_t b) {
-        return sounds[a].tick < sounds[b].tick;
-    });
-    std::int64_t written = 0;
-    std::uint8_t hold = sawValidPicture ? 1 : 0;
-
-    if (pictureCount > 0 && !sounds.empty()) {
-        auto lead = static_cast<std::int64_t>(sounds[order.front()].tick - earliestPictureTick -
-                                              kSoundLeadMilliseconds);
-        if (lead > 0) writeFill(kSilence, bytesFor(static_cast<double>(lead)), written);
-    }
-
-    std::uint8_t samples[kPiece];
-    for (std::size_t i = 0; i + 1 < order.size() && written < kMaxSoundBytes; ++i) {
-        const FrameInfo& sound = sounds[order[i]];
-        std::int64_t gap = bytesFor(static_cast<double>(sounds[order[i + 1]].tick - sound.tick));
-        if (gap <= kShortestGap) continue;
-        std::size_t m = sound.payloadSize <= 0
-                            ? 0
-                            : std::min<std::size_t>(static_cast<std::size_t>(sound.payloadSize), kPiece);
-        m = std::min<std::size_t>(m, static_cast<std::size_t>(kMaxSoundBytes - written));
-        if (m > 0) {
-            std::memset(samples, hold, m);
-            fetchSamples(captured, order[i], sound, archive, samples, m);
-            hold = samples[m - 1];
-            put(samples, m);
-            written += static_cast<std::int64_t>(m);
-        }
-        // The gap is held at the last sample, in whole 4096-byte pieces; a remainder up to 2048 is
-        // lost.
-        std::int64_t remaining = gap - static_cast<std::int64_t>(m);
-        std::int64_t fill = 0;
-        while (remaining > kLargestDroppedRemainder) {
-            std::int64_t k = std::min<std::int64_t>(remaining, kPiece);
-            fill += k;
-            remaining -= k;
-        }
-        writeFill(hold, fill, written);
-    }
-
-    if (!order.empty() && written < kMaxSoundBytes && sounds[order.back()].payloadSize > 0) {
-        const FrameInfo& last = sounds[order.back()];
-        std::size_t k = std::min<std::size_t>(static_cast<std::size_t>(last.payloadSize), kPiece);
-        k = std::min<std::size_t>(k, static_cast<std::size_t>(kMaxSoundBytes - written));
-        std::memset(samples, kSilence, k);
-        fetchSamples(captured, order.back(), last, archive, samples, k);
-        put(samples, k);
-        written += static_cast<std::int64_t>(k);
-    }
-    sounds.clear();
-    flush();
-
+void SoundTrack::restart() {
+    writer_.drain();
+    file_ = BinaryFile::createForWriting(path_);
     std::uint8_t header[kWaveHeaderSize];
     buildWaveHeader(header);
-    setWaveDataSize(header, static_cast<std::uint32_t>(written));
-    if (file_.seek(0)) file_.write(header, sizeof header);
-    file_.close();
-    return written;
+    file_.write(header, sizeof header);
 }
 
+void SoundTrack::finish(std::uint32_t dataSize) {
+    writer_.drain();
+    std::uint8_t header[kWaveHeaderSize];
+    buildWaveHeader(header);
+    setWaveDataSize(header, dataSize);
+    if (file_.seek(0)) file_.write(header, sizeof header);
+    file_.close();
+}
+
+void SoundTrack::removeSoon() {
+    writer_.drain();
+    file_.close();
+    writer_.deleteLater(path_);
+    path_.clear();
+}
+
+void SoundTrack::settle() { writer_.drain(); }
+
 void SoundTrack::remove() {
+    writer_.drain();
     file_.close();
     if (!path_.empty()) deleteFile(path_);
     path_.clear();

@@ -3,12 +3,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "recording/BackgroundWriter.h"
 #include "recording/FrameInfo.h"
 #include "recording/Platform.h"
+#include "recording/SoundSink.h"
 
 namespace tavrin {
-
-class WindowedReader;
 
 // The recording's sound: 8-bit unsigned mono PCM at 13,183 samples a second.
 constexpr int kSampleRate = 13183;
@@ -23,31 +23,13 @@ constexpr double kSoundLeadMilliseconds = 38.0;
 constexpr std::int64_t kMaxSoundBytes =
     static_cast<std::int64_t>(kSlotCount * kSlotMilliseconds * kSampleRate / 1000.0);
 
-// The first samples of each sound block, copied while the scan has them in its read window, so
-// the track is written without reading the archive a second time. Index-aligned with the scan's
-// sound list; past kMostBytes (more than the longest track holds) blocks are read again instead.
-struct CapturedSamples {
-    static constexpr std::size_t kMostBytes = 16 * 1024 * 1024;
-    static constexpr std::size_t kPerBlock = 4096;  // no block contributes more
-
-    void add(const std::uint8_t* samples, std::size_t count);
-    void addMissing() { entries.push_back({-1, 0}); }
-
-    struct Entry {
-        std::int64_t offset;  // into bytes, or -1 when not captured
-        std::size_t count;    // fewer than asked for only at the end of the file
-    };
-    std::vector<std::uint8_t> bytes;
-    std::vector<Entry> entries;
-};
-
 // The 44-byte wave header with both size fields 0.
 void buildWaveHeader(std::uint8_t* header);
 // Sets the header's sizes for `dataSize` bytes of samples: data size, and RIFF size + 36.
 void setWaveDataSize(std::uint8_t* header, std::uint32_t dataSize);
 
 // The temporary wave file of one open recording, prefix "obv" in the temporary folder.
-class SoundTrack {
+class SoundTrack : public SoundSink {
 public:
     // Creates the file and writes the placeholder header; false when it cannot, and then the
     // recording goes without sound.
@@ -55,27 +37,28 @@ public:
     bool isOpen() const { return file_.isOpen(); }
     const Path& path() const { return path_; }
 
-    // Writes the sound blocks in tick order with their gaps filled, aligned with the earliest
-    // picture, then the final header, and closes the file. `pictureCount` is the number of
-    // pictures found; `sawValidPicture` whether a picture passed the device check (it decides
-    // the byte that pads a gap before any sample was read). Returns the data size written.
-    std::int64_t write(std::vector<FrameInfo>& sounds, const CapturedSamples& captured,
-                       double earliestPictureTick, std::size_t pictureCount, bool sawValidPicture,
-                       WindowedReader& archive);
+    // The bytes are written on a thread of their own while the scan goes on. Write errors are
+    // ignored: the track is as good as the disk lets it be.
+    void append(std::vector<std::uint8_t>& samples) override;
+    void appendRun(std::uint8_t value, std::int64_t count) override;
+    void restart() override;
+    // Closes the file once its header is final.
+    void finish(std::uint32_t dataSize) override;
 
     // Deletes the file (closing it first); a failing delete is ignored.
     void remove();
+    // The same on the writer's thread, behind what it still has to write: the file is gone once
+    // the next track has finished, or settle() has returned. Deleting a file whose pages the
+    // system is still writing out waits for them, longer than reading a recording may take.
+    void removeSoon();
+    // Returns once everything queued, deletions included, is done.
+    void settle();
 
 private:
-    void writeFill(std::uint8_t value, std::int64_t count, std::int64_t& written);
-    // Samples are gathered and written a megabyte at a time: a track is thousands of small
-    // pieces, and a system call for each would cost more than the rest of the scan.
-    void put(const std::uint8_t* bytes, std::size_t count);
-    void flush();
-
     BinaryFile file_;
-    std::vector<std::uint8_t> pending_;
     Path path_;
+    // Declared after the file, so that it has finished with it before the file closes.
+    BackgroundWriter writer_;
 };
 
 }  // namespace tavrin

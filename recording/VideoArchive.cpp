@@ -10,6 +10,7 @@
 #include "recording/ArchiveHeader.h"
 #include "recording/ArchiveScan.h"
 #include "recording/DeviceTypeCode.h"
+#include "recording/MemorySource.h"
 #include "recording/ScanObserver.h"
 #include "recording/WindowedReader.h"
 #include "ui/Exception.h"
@@ -17,44 +18,91 @@
 
 namespace tavrin {
 
-VideoArchive::VideoArchive() : slots_(kSlotCount) {}
+VideoArchive::VideoArchive() : slots_(kSlotCount, kEmpty) {}
 
 VideoArchive::~VideoArchive() { close(); }
 
 void VideoArchive::close() {
+    release();
+    sound_.remove();
+}
+
+void VideoArchive::release() {
+    source_.reset();
     file_.close();
-    for (std::int32_t i = 0; i < kSlotCount; ++i) slots_[static_cast<std::size_t>(i)].reset();
+    // Nothing is placed at or above the slot count.
+    std::fill(slots_.begin(), slots_.begin() + slotCount_, kEmpty);
+    records_.clear();
     slotCount_ = 0;
     currentPosition_ = -1;
-    sound_.remove();
     soundDataBytes_ = 0;
     scanDiagnostics_ = ScanDiagnostics();
 }
 
 const FrameInfo* VideoArchive::slot(std::int32_t index) const {
     if (index < 0 || index >= kSlotCount) return nullptr;
-    return slots_[static_cast<std::size_t>(index)].get();
+    const std::int32_t record = slots_[static_cast<std::size_t>(index)];
+    return record == kEmpty ? nullptr : &records_[static_cast<std::size_t>(record)];
 }
 
 void VideoArchive::open(const Path& path, ScanObserver* observer) {
-    close();
+    release();
+    // The last recording's sound file is deleted while this one is read; it is gone by the time
+    // the open returns, whichever way.
+    sound_.removeSoon();
+    struct Settle {
+        SoundTrack& sound;
+        ~Settle() { sound.settle(); }
+    } settle{sound_};
     file_ = BinaryFile::openForReading(path);
     if (!file_.isOpen()) throw VideoArchiveException(loadMessage(5510));
-    const std::int64_t fileLength = file_.length();
+    source_ = std::make_unique<WindowedReader>(file_);
 
     if (!sound_.create()) {
         sound_.remove();
         if (observer != nullptr) observer->warnSoundUnavailable();
     }
+    SoundSink* sound = sound_.isOpen() ? &sound_ : nullptr;
+    // The whole file is read once, from its start, while the scan goes through it. The reading
+    // ends with the scan: nothing else may read the file meanwhile.
+    readAhead_.begin(file_, 0);
+    ScanResult scan;
+    try {
+        scan = scanBlocks(readAhead_, sound, observer);
+    } catch (...) {
+        readAhead_.end();
+        throw;
+    }
+    readAhead_.end();
+    place(scan, sound, observer);
+}
 
-    ArchiveHeaderInfo header = readArchiveHeader(file_);
+void VideoArchive::openFromMemory(std::vector<std::uint8_t> bytes, SoundSink* sound,
+                                  ScanObserver* observer) {
+    close();
+    source_ = std::make_unique<MemorySource>(std::move(bytes));
+    ScanResult scan = scanBlocks(*source_, sound, observer);
+    place(scan, sound, observer);
+}
+
+ScanResult VideoArchive::scanBlocks(ByteSource& scanned, SoundSink* sound,
+                                    ScanObserver* observer) {
+    const std::int64_t fileLength = scanned.length();
+    ArchiveHeaderInfo header = readArchiveHeader(scanned);
     headerStartTime_ = header.startTime;
     startTick_ = header.startTick;
     recordingId_ = header.recordingId;
 
-    WindowedReader reader(file_, scanWindow_);
-    ScanResult scan =
-        scanArchiveBlocks(reader, fileLength, header, sound_.isOpen(), observer, soundSamples_);
+    if (sound != nullptr) track_.start(*sound);
+    // The lists are built in the memory of the last ones (the records were released by close()).
+    ScanResult recycled;
+    recycled.pictures.swap(records_);
+    recycled.sounds.swap(soundRecords_);
+    return scanArchiveBlocks(scanned, fileLength, header, sound != nullptr, observer,
+                             sound != nullptr ? &track_ : nullptr, std::move(recycled));
+}
+
+void VideoArchive::place(ScanResult& scan, SoundSink* sound, ScanObserver* observer) {
     scanDiagnostics_ = scan.diagnostics;
     if (observer != nullptr) observer->showLoadingProgress(90);
 
@@ -62,16 +110,17 @@ void VideoArchive::open(const Path& path, ScanObserver* observer) {
     for (const FrameInfo& picture : scan.pictures) {
         earliestTick = std::min(earliestTick, static_cast<double>(picture.tick));
     }
-    // The first sound tick is taken before the track writer sorts and releases the records.
+    // The first sound tick is taken before the track writer releases the records.
     std::int64_t firstSoundTick = 0;
     for (std::size_t i = 0; i < scan.sounds.size(); ++i) {
         if (i == 0 || scan.sounds[i].tick < firstSoundTick) firstSoundTick = scan.sounds[i].tick;
     }
     const bool hadSound = !scan.sounds.empty();
-    if (sound_.isOpen()) {
-        soundDataBytes_ = sound_.write(scan.sounds, soundSamples_, earliestTick,
-                                       scan.pictures.size(), scan.sawValidPicture, reader);
+    if (sound != nullptr) {
+        soundDataBytes_ = track_.finish(scan.sounds, earliestTick, scan.pictures.size(),
+                                        scan.sawValidPicture, *source_);
     }
+    soundRecords_.swap(scan.sounds);
     if (scan.pictures.empty() && !hadSound) throw VideoArchiveException(loadMessage(5510));
 
     double videoOffset = 0.0;
@@ -87,52 +136,61 @@ void VideoArchive::open(const Path& path, ScanObserver* observer) {
 
 void VideoArchive::placePictures(std::vector<FrameInfo>& pictures, double earliestTick,
                                  double videoOffset) {
-    std::int32_t highest = -1;
-    for (FrameInfo& picture : pictures) {
+    records_.swap(pictures);
+    pictures.clear();
+    const auto count = static_cast<std::int32_t>(records_.size());
+    for (std::int32_t i = 0; i < count; ++i) {
+        const FrameInfo& picture = records_[static_cast<std::size_t>(i)];
         double at = (static_cast<double>(picture.tick) - earliestTick + videoOffset) / kSlotMilliseconds;
         // Truncated toward zero; far-off ticks stay far off instead of wrapping.
         if (!(at > -1.0) || at >= kSlotCount) continue;
         std::int32_t slot = static_cast<std::int32_t>(at);
         if (slot < 0 || slot + 1 >= kSlotCount) continue;
-        auto& here = slots_[static_cast<std::size_t>(slot)];
-        auto& next = slots_[static_cast<std::size_t>(slot) + 1];
-        if (!here) {
-            here = std::make_unique<FrameInfo>(picture);
-        } else if (!next) {
-            next = std::make_unique<FrameInfo>(picture);
+        std::int32_t& here = slots_[static_cast<std::size_t>(slot)];
+        std::int32_t& next = slots_[static_cast<std::size_t>(slot) + 1];
+        if (here == kEmpty) {
+            here = i;
+        } else if (next == kEmpty) {
+            next = i;
             ++slot;
         } else {
             // A third picture in two slots is dropped, but its event mark is kept.
-            if (picture.isMarked()) here->markByte = kMarkedFrame;
+            if (picture.isMarked())
+                records_[static_cast<std::size_t>(here)].markByte = kMarkedFrame;
             continue;
         }
-        highest = std::max(highest, slot);
+        // Kept up to date as slots fill, so that close() always finds every one.
+        slotCount_ = std::max(slotCount_, slot + 1);
     }
-    pictures.clear();
-    slotCount_ = highest + 1;
+}
+
+std::int32_t VideoArchive::unmarkedRecord(std::int32_t index) {
+    if (records_[static_cast<std::size_t>(index)].markByte == 0) return index;
+    FrameInfo copy = records_[static_cast<std::size_t>(index)];
+    copy.markByte = 0;
+    records_.push_back(copy);
+    return static_cast<std::int32_t>(records_.size() - 1);
 }
 
 void VideoArchive::fillGaps() {
-    const FrameInfo* previous = nullptr;
+    std::int32_t previous = kEmpty;
     for (std::int32_t i = 0; i < slotCount_; ++i) {
-        auto& entry = slots_[static_cast<std::size_t>(i)];
-        if (entry) {
-            previous = entry.get();
-        } else if (previous != nullptr) {
-            entry = std::make_unique<FrameInfo>(*previous);
-            entry->markByte = 0;
-            previous = entry.get();
+        std::int32_t& entry = slots_[static_cast<std::size_t>(i)];
+        if (entry != kEmpty) {
+            previous = entry;
+        } else if (previous != kEmpty) {
+            previous = unmarkedRecord(previous);
+            entry = previous;
         }
     }
-    const FrameInfo* following = nullptr;
+    std::int32_t following = kEmpty;
     for (std::int32_t i = slotCount_ - 1; i >= 0; --i) {
-        auto& entry = slots_[static_cast<std::size_t>(i)];
-        if (entry) {
-            following = entry.get();
-        } else if (following != nullptr) {
-            entry = std::make_unique<FrameInfo>(*following);
-            entry->markByte = 0;
-            following = entry.get();
+        std::int32_t& entry = slots_[static_cast<std::size_t>(i)];
+        if (entry != kEmpty) {
+            following = entry;
+        } else if (following != kEmpty) {
+            following = unmarkedRecord(following);
+            entry = following;
         }
     }
 }
@@ -141,7 +199,7 @@ void VideoArchive::findFrameTimes() {
     firstFrameTime_ = 0;
     lastFrameTime_ = 0;
     for (std::int32_t i = 0; i < slotCount_; ++i) {
-        const FrameInfo* frame = slots_[static_cast<std::size_t>(i)].get();
+        const FrameInfo* frame = slot(i);
         if (frame == nullptr || frame->frameTime == 0) continue;
         if (firstFrameTime_ == 0) firstFrameTime_ = frame->frameTime;
         lastFrameTime_ = frame->frameTime;
@@ -161,8 +219,8 @@ std::int64_t VideoArchive::readPictureBytes(const FrameInfo& picture, std::uint8
                         : kContinuationPictureBytes;
         }
         count = std::min(count, size - stored);
-        if (count <= 0 || !file_.seek(from)) return stored;
-        std::size_t got = file_.read(out + stored, static_cast<std::size_t>(count));
+        if (count <= 0) return stored;
+        std::size_t got = source_->readAt(from, out + stored, static_cast<std::size_t>(count));
         stored += static_cast<std::int64_t>(got);
         if (got < static_cast<std::size_t>(count)) return stored;
     }
@@ -171,8 +229,8 @@ std::int64_t VideoArchive::readPictureBytes(const FrameInfo& picture, std::uint8
 
 bool VideoArchive::readFramePicture(std::int32_t index, std::vector<std::uint8_t>& bytes) {
     bytes.clear();
-    if (!file_.isOpen() || index < 0 || index >= slotCount_) return false;
-    const FrameInfo* picture = slots_[static_cast<std::size_t>(index)].get();
+    if (!source_ || index < 0 || index >= slotCount_) return false;
+    const FrameInfo* picture = slot(index);
     if (picture == nullptr) return false;
     if (picture->blockLength <= 16 || picture->blockLength > kMaxBlockLength) return false;
     if (picture->payloadSize < static_cast<std::int32_t>(kJpegPrefixSize)) return false;

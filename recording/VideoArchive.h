@@ -8,10 +8,13 @@
 #include "recording/ArchiveScan.h"
 #include "recording/FrameInfo.h"
 #include "recording/Platform.h"
+#include "recording/ReadAheadSource.h"
 #include "recording/SoundTrack.h"
+#include "recording/TrackAssembler.h"
 
 namespace tavrin {
 
+class ByteSource;
 class Image;
 class ScanObserver;
 
@@ -29,6 +32,10 @@ public:
     // and the warning when the sound cannot be restored go to `observer`, which may be null.
     // Throws VideoArchiveException (5510) when the archive cannot be read at all.
     void open(const Path& path, ScanObserver* observer);
+    // The same for an archive already held in memory, its sound going to `sound` (null: the
+    // recording goes without sound). The fuzzer and tests read archives this way; there is no
+    // temporary file then.
+    void openFromMemory(std::vector<std::uint8_t> bytes, SoundSink* sound, ScanObserver* observer);
     // Closes the file, releases every slot and deletes the temporary sound file.
     void close();
     // The picture of slot `index`, or null. Never throws. With a `wanted` size it comes as
@@ -61,17 +68,39 @@ public:
     std::int64_t soundDataBytes() const { return soundDataBytes_; }
 
 private:
+    // close() but for the sound file.
+    void release();
+    // Reads the header and walks the blocks of `scanned` (the archive read from its start to its
+    // end), the sound going to `sound` while it does.
+    ScanResult scanBlocks(ByteSource& scanned, SoundSink* sound, ScanObserver* observer);
+    // Completes the sound track and builds the slot table from what the scan found; anything more
+    // is read through source_.
+    void place(ScanResult& scan, SoundSink* sound, ScanObserver* observer);
     void placePictures(std::vector<FrameInfo>& pictures, double earliestTick, double videoOffset);
     void fillGaps();
+    // The record a gap-filled slot takes after the one at `index`: the same picture without its
+    // event mark.
+    std::int32_t unmarkedRecord(std::int32_t index);
     void findFrameTimes();
     std::int64_t readPictureBytes(const FrameInfo& picture, std::uint8_t* out);
 
     BinaryFile file_;
+    // Where pictures are read from: the archive file, or the archive in memory.
+    std::unique_ptr<ByteSource> source_;
     SoundTrack sound_;
-    // The scan's read window, kept for the next archive (its pages are already mapped).
-    std::vector<std::uint8_t> scanWindow_;
-    CapturedSamples soundSamples_;
-    std::vector<std::unique_ptr<FrameInfo>> slots_;
+    // Reads the archive ahead of the scan; kept, with its thread and buffers, for the next one.
+    ReadAheadSource readAhead_;
+    // Kept from one recording to the next, with its buffer.
+    TrackAssembler track_;
+    // The pictures the scan found and the unmarked copies gap filling needs. Slots refer to them
+    // by index (copies of an unmarked picture share it), so placing a recording allocates nothing
+    // per slot.
+    std::vector<FrameInfo> records_;
+    static constexpr std::int32_t kEmpty = -1;
+    // The slot table: kSlotCount record indices, or kEmpty.
+    std::vector<std::int32_t> slots_;
+    // The sound blocks' records of the last scan, kept for their memory.
+    std::vector<FrameInfo> soundRecords_;
     std::int32_t slotCount_ = 0;
     std::int32_t currentPosition_ = -1;
     std::int64_t headerStartTime_ = 0;

@@ -15,7 +15,7 @@ const std::uint8_t* WindowedReader::view(std::int64_t offset, std::size_t wanted
     if (!covered) {
         window_.resize(kWindowSize);
         windowStart_ = offset;
-        windowLength_ = file_.seek(offset) ? file_.read(window_.data(), kWindowSize) : 0;
+        windowLength_ = file_.readAt(offset, window_.data(), kWindowSize);
     }
     std::size_t skip = static_cast<std::size_t>(offset - windowStart_);
     if (skip >= windowLength_) return nullptr;
@@ -24,18 +24,15 @@ const std::uint8_t* WindowedReader::view(std::int64_t offset, std::size_t wanted
 }
 
 std::size_t WindowedReader::readAt(std::int64_t offset, void* out, std::size_t size) {
-    std::size_t done = 0;
-    auto* target = static_cast<std::uint8_t*>(out);
-    while (done < size) {
-        std::size_t piece = std::min(size - done, kWindowSize / 4);
-        std::size_t available = 0;
-        const std::uint8_t* bytes = view(offset + static_cast<std::int64_t>(done), piece, available);
-        if (bytes == nullptr || available == 0) break;
-        std::memcpy(target + done, bytes, available);
-        done += available;
-        if (available < piece) break;
+    if (offset < 0) return 0;
+    bool covered =
+        offset >= windowStart_ && offset + static_cast<std::int64_t>(size) <=
+                                      windowStart_ + static_cast<std::int64_t>(windowLength_);
+    if (covered) {
+        std::memcpy(out, window_.data() + (offset - windowStart_), size);
+        return size;
     }
-    return done;
+    return file_.readAt(offset, out, size);
 }
 
 }  // namespace tavrin

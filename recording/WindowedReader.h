@@ -4,14 +4,16 @@
 #include <cstdint>
 #include <vector>
 
+#include "recording/ByteSource.h"
 #include "recording/Platform.h"
 
 namespace tavrin {
 
 // Reads a file through one large window, so the archive scan, which looks at 80 bytes of every
 // 8 KiB block and seeks over the rest, costs about as much as one sequential read of the file
-// instead of two system calls per block.
-class WindowedReader {
+// instead of two system calls per block. Copies that the window does not hold are read directly,
+// so single pictures cost only their own bytes.
+class WindowedReader : public ByteSource {
 public:
     // Small enough to stay in the second-level cache, where copying out of the system's file
     // cache is fastest.
@@ -25,11 +27,10 @@ public:
     WindowedReader(const WindowedReader&) = delete;
     WindowedReader& operator=(const WindowedReader&) = delete;
 
-    // Up to `wanted` bytes at `offset` (fewer only at the end of the file), valid until the next
-    // call; `available` says how many. `wanted` must not exceed a quarter of the window.
-    const std::uint8_t* view(std::int64_t offset, std::size_t wanted, std::size_t& available);
-    // Copies up to `size` bytes at `offset` into `out`; returns how many.
-    std::size_t readAt(std::int64_t offset, void* out, std::size_t size);
+    std::int64_t length() const override { return file_.length(); }
+    const std::uint8_t* view(std::int64_t offset, std::size_t wanted,
+                             std::size_t& available) override;
+    std::size_t readAt(std::int64_t offset, void* out, std::size_t size) override;
 
 private:
     std::vector<std::uint8_t> ownWindow_;

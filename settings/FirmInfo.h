@@ -50,6 +50,9 @@ public:
     void readFile(const Path& path);
     // The same for the unit's firmware file, whose first 16 bytes are not examined.
     void readFirmwareFile(const Path& path);
+    // The same two over a file's bytes already in memory.
+    void readBytes(const std::uint8_t* bytes, std::size_t size);
+    void readFirmwareBytes(const std::uint8_t* bytes, std::size_t size);
     // Writes the table to `path`. With `keepExisting`, the records of the file already there
     // whose keys the table lacks are appended first, in their old order, as far as room allows.
     // The old file is replaced only by a completely written new one and is left as it was when
@@ -62,7 +65,8 @@ public:
 private:
     Record* find(std::uint16_t key);
     void setOneByte(std::uint16_t key, int n);
-    void readHeaderAndRecords(BinaryFile& file);
+    // Reads the header and then records from `next`, which fills 8 bytes or says there are none.
+    void readHeaderAndRecords(const std::function<bool(std::uint8_t*)>& next);
     void keepRecordsOf(const FirmInfo& old);
 
     std::array<Record, kMaxRecords> records_{};

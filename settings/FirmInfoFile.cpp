@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -51,11 +52,22 @@ bool isGoodHeader(const std::uint8_t* header) {
 
 }  // namespace
 
+namespace {
+
+// Eight bytes at a time from an open file.
+std::function<bool(std::uint8_t*)> recordsOf(BinaryFile& file) {
+    return [&file](std::uint8_t* out) {
+        return file.read(out, FirmInfo::kRecordSize) == FirmInfo::kRecordSize;
+    };
+}
+
+}  // namespace
+
 void FirmInfo::readFile(const Path& path) {
     BinaryFile file = BinaryFile::openForReading(path);
     if (!file.isOpen()) throw FirmInfoException(loadMessage(5019));
     count_ = 0;
-    readHeaderAndRecords(file);
+    readHeaderAndRecords(recordsOf(file));
 }
 
 void FirmInfo::readFirmwareFile(const Path& path) {
@@ -64,25 +76,37 @@ void FirmInfo::readFirmwareFile(const Path& path) {
     count_ = 0;
     std::uint8_t prefix[kFirmwarePrefixSize];
     if (file.read(prefix, sizeof prefix) != sizeof prefix || !file.seek(kFirmwarePrefixSize)) {
-        file.close();
         throw Exception(loadMessage(5019));
     }
-    readHeaderAndRecords(file);
+    readHeaderAndRecords(recordsOf(file));
 }
 
-void FirmInfo::readHeaderAndRecords(BinaryFile& file) {
+void FirmInfo::readBytes(const std::uint8_t* bytes, std::size_t size) {
+    count_ = 0;
+    std::size_t at = 0;
+    readHeaderAndRecords([&](std::uint8_t* out) {
+        if (size - at < kRecordSize) return false;
+        std::copy(bytes + at, bytes + at + kRecordSize, out);
+        at += kRecordSize;
+        return true;
+    });
+}
+
+void FirmInfo::readFirmwareBytes(const std::uint8_t* bytes, std::size_t size) {
+    count_ = 0;
+    if (size < kFirmwarePrefixSize) throw Exception(loadMessage(5019));
+    readBytes(bytes + kFirmwarePrefixSize, size - kFirmwarePrefixSize);
+}
+
+void FirmInfo::readHeaderAndRecords(const std::function<bool(std::uint8_t*)>& next) {
     std::uint8_t header[kRecordSize];
-    if (file.read(header, sizeof header) != sizeof header || !isGoodHeader(header)) {
-        file.close();
-        throw Exception(loadMessage(5019));
-    }
+    if (!next(header) || !isGoodHeader(header)) throw Exception(loadMessage(5019));
     // Records past the 78th could only be dropped, so the rest of the file is not read.
     Record record;
-    while (count_ < kMaxRecords && file.read(record.data(), kRecordSize) == kRecordSize) {
+    while (count_ < kMaxRecords && next(record.data())) {
         if (record[7] != checkByte(record.data(), 0)) continue;
         records_[static_cast<std::size_t>(count_++)] = record;
     }
-    file.close();
 }
 
 void FirmInfo::writeFile(const Path& path, bool keepExisting) {

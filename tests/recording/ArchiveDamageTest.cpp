@@ -89,6 +89,33 @@ TEST(ArchiveDamage, GarbageBetweenBlocksIsSkipped) {
     EXPECT_TRUE(archive.readFrameImage(2));
 }
 
+TEST(ArchiveDamage, ResynchronisationLooksOneMebibyteAhead) {
+    // The search starts behind the damaged block's header; the next picture's pattern lies 66
+    // bytes into it, so garbage of g bytes puts the pattern g + 2 bytes into the search.
+    struct Case {
+        const char* name;
+        std::size_t garbage;
+        std::vector<std::int64_t> ticks;
+    } cases[] = {
+        {"pattern across the first 64 KiB", 65530, ticksOf({0, 1})},
+        {"pattern ending on the last byte searched", 1048576 - 16, ticksOf({0, 1})},
+        {"pattern one byte beyond the search", 1048576 - 15, ticksOf({0})},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestFolder folder;
+        ArchiveBuilder b(headerAt());
+        b.addPicture(smallJpeg(1), tickOfSlot(0), fieldsAt(0));
+        Bytes garbage(c.garbage);
+        for (std::size_t i = 0; i < garbage.size(); ++i)
+            garbage[i] = static_cast<std::uint8_t>(i * 31 + 7);
+        b.addRaw(garbage);
+        b.addPicture(smallJpeg(2), tickOfSlot(1), fieldsAt(0));
+        VideoArchive archive;
+        EXPECT_EQ(slotTicks(openBuilt(archive, folder, b)), c.ticks);
+    }
+}
+
 TEST(ArchiveDamage, PictureCutOffByTheEndOfTheFileStays) {
     TestFolder folder;
     ArchiveBuilder b(headerAt());

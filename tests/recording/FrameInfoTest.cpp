@@ -49,5 +49,35 @@ TEST(DecodeFrameInformation, LimitsSpeedAndMagnitude) {
     }
 }
 
+TEST(FrameTimeCache, GivesWhatConvertingEachSecondGives) {
+    // Every value of the seconds byte (those past 59 included) of minutes at the ends of a day, a
+    // month and a year, on a leap day, in daylight-saving changes where the zone has them, and of
+    // dates that do not exist; once minute by minute and once switching minutes every second.
+    const std::uint8_t minutes[][5] = {
+        {0x12, 0x03, 0x04, 0x10, 0x00}, {0x12, 0x03, 0x04, 0x23, 0x59},
+        {0x12, 0x02, 0x29, 0x23, 0x59}, {0x12, 0x12, 0x31, 0x23, 0x59},
+        {0x12, 0x03, 0x25, 0x02, 0x30}, {0x12, 0x10, 0x28, 0x02, 0x30},
+        {0x12, 0x03, 0x11, 0x02, 0x30}, {0x12, 0x11, 0x04, 0x01, 0x30},
+        {0x12, 0x02, 0x30, 0x00, 0x00}, {0x12, 0x04, 0x31, 0x10, 0x00},
+        {0x12, 0x03, 0x04, 0x24, 0x00}, {0x12, 0x03, 0x04, 0x10, 0x60},
+    };
+    for (bool switching : {false, true}) {
+        FrameTimeCache cache;
+        for (int outer = 0; outer < 256; ++outer) {
+            for (const auto& minute : minutes) {
+                for (int inner = 0; inner < (switching ? 1 : 256); ++inner) {
+                    const int second = switching ? outer : inner;
+                    const std::uint8_t bcd[6] = {minute[0], minute[1], minute[2],
+                                                 minute[3], minute[4], static_cast<std::uint8_t>(second)};
+                    ASSERT_EQ(cache.timeOf(bcd), bcdDateTimeOrZero(bcd))
+                        << std::hex << int(minute[1]) << "-" << int(minute[2]) << " "
+                        << int(minute[3]) << ":" << int(minute[4]) << ":" << second;
+                }
+            }
+            if (!switching) break;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace tavrin

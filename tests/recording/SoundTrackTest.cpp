@@ -114,6 +114,107 @@ TEST(SoundTrack, GapArithmetic) {
     }
 }
 
+// What a track is made of, in order: a block's first samples, a gap held at a block's last
+// sample, or silence.
+struct Part {
+    enum Kind { Samples, Held, Silence } kind;
+    int block;  // index into the case's blocks
+    std::size_t count;
+};
+
+struct SoundBlock {
+    std::int64_t tick;  // from V
+    std::uint8_t firstSample;
+};
+
+TEST(SoundTrack, BlocksGoInTickOrderWhateverTheFileOrder) {
+    // Every block carries 1000 samples counting up from its first one. 50,000 ms and 100,000 ms
+    // gaps are 659,150 and 1,318,300 bytes: more than a buffer of the track, so the track has
+    // gone out to the file before the scan meets what comes after them.
+    constexpr std::size_t kHeld50s = 659150 - 1000;
+    constexpr std::size_t kHeld100s = 1318300 - 1000;
+    struct Case {
+        const char* name;
+        std::vector<std::int64_t> picturesBefore;  // ticks from V, ahead of the blocks
+        std::vector<SoundBlock> blocks;            // in file order
+        std::vector<std::int64_t> picturesAfter;   // behind the blocks
+        std::vector<Part> track;
+    } cases[] = {
+        {"a block earlier than the one before it",
+         {0},
+         {{38 + 200, 10}, {38, 100}},
+         {},
+         {{Part::Samples, 1, 1000}, {Part::Samples, 0, 1000}}},
+        {"equal ticks keep their file order, so the first of them is dropped",
+         {0},
+         {{38, 10}, {38, 100}, {38 + 300, 150}},
+         {},
+         {{Part::Samples, 1, 1000}, {Part::Held, 1, 2954}, {Part::Samples, 2, 1000}}},
+        {"equal ticks keep their file order when sorted too",
+         {0},
+         {{38 + 600, 200}, {38, 10}, {38, 100}, {38 + 300, 150}},
+         {},
+         {{Part::Samples, 2, 1000},
+          {Part::Held, 2, 2954},
+          {Part::Samples, 3, 1000},
+          {Part::Held, 3, 2954},
+          {Part::Samples, 0, 1000}}},
+        {"a block out of order after a long gap",
+         {0},
+         {{38, 10}, {38 + 100000, 100}, {38 + 50000, 150}},
+         {},
+         {{Part::Samples, 0, 1000},
+          {Part::Held, 0, kHeld50s},
+          {Part::Samples, 2, 1000},
+          {Part::Held, 2, kHeld50s},
+          {Part::Samples, 1, 1000}}},
+        {"a picture earlier than the first one, after a long gap",
+         {1000},
+         {{1000 + 38, 10}, {1000 + 38 + 100000, 100}},
+         {0},
+         {{Part::Silence, 0, 13183},  // a second: the sound starts 1038 ms after the earliest
+          {Part::Samples, 0, 1000},
+          {Part::Held, 0, kHeld100s},
+          {Part::Samples, 1, 1000}}},
+        {"silence in front, then a gap beyond what the grid plays",
+         {0},
+         {{38 + 200, 10}, {38 + 200 + 2000000000, 100}},
+         {},
+         {{Part::Silence, 0, 2636},
+          {Part::Samples, 0, 1000},
+          {Part::Held, 0, static_cast<std::size_t>(kMaxSoundBytes) - 2636 - 1000}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestFolder folder;
+        ArchiveBuilder b(headerAt());
+        for (std::int64_t tick : c.picturesBefore) {
+            b.addPicture(smallJpeg(1), static_cast<std::uint32_t>(V + tick), fieldsAt(0));
+        }
+        for (const SoundBlock& block : c.blocks) {
+            b.addSound(ramp(1000, block.firstSample), static_cast<std::uint32_t>(V + block.tick));
+        }
+        for (std::int64_t tick : c.picturesAfter) {
+            b.addPicture(smallJpeg(1), static_cast<std::uint32_t>(V + tick), fieldsAt(0));
+        }
+        Bytes expected;
+        for (const Part& part : c.track) {
+            const Bytes samples = ramp(1000, c.blocks[static_cast<std::size_t>(part.block)].firstSample);
+            if (part.kind == Part::Samples) {
+                expected.insert(expected.end(), samples.begin(), samples.begin() + part.count);
+            } else {
+                expected.insert(expected.end(), part.count,
+                                part.kind == Part::Held ? samples.back() : kSilence);
+            }
+        }
+        VideoArchive archive;
+        Track track = trackOf(folder, b, archive);
+        EXPECT_EQ(track.riffSize, track.dataSize + 36);
+        EXPECT_EQ(track.samples.size(), expected.size());
+        EXPECT_TRUE(track.samples == expected);
+    }
+}
+
 TEST(SoundTrack, ArchiveWithoutSoundHasAnEmptyTrack) {
     TestFolder folder;
     ArchiveBuilder b(headerAt());
@@ -137,13 +238,13 @@ TEST(SoundTrack, DamagedTicksCannotGrowTheTrackPastTheSlotGrid) {
     EXPECT_EQ(kMaxSoundBytes, 14124642);
 }
 
-TEST(SoundTrack, BlocksPastTheCaptureLimitAreReadBackFromTheArchive) {
-    // Blocks a millisecond apart are all dropped but the last, yet the scan captures them all;
-    // past the capture limit the last one has to come from the archive itself.
+TEST(SoundTrack, BlocksTooCloseTogetherLeaveOnlyTheLast) {
+    // Blocks a millisecond apart are all dropped but the last: together many times what one
+    // buffer of the track holds, each is taken back when the next one arrives.
     TestFolder folder;
     ArchiveBuilder b(headerAt());
     b.addPicture(smallJpeg(1), V, fieldsAt(0));
-    const int blocks = static_cast<int>(CapturedSamples::kMostBytes / 4096) + 2;
+    const int blocks = 4098;
     for (int i = 0; i < blocks - 1; ++i) b.addSound(ramp(4096, 0), V + 38 + i);
     b.addSound(ramp(4096, 77), V + 38 + blocks - 1);
     VideoArchive archive;

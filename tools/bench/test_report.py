@@ -14,6 +14,7 @@ import report  # noqa: E402
 BENCH = """some other line
 bench: decode_ratio_640x480 = 0.95 ratio
 bench: scan_ratio_wine = 1.5 ratio
+bench: scan_cold_ratio_wine = 1.04 ratio
 bench: frames_shown_pct_640x480_wine = 99.5 %
 bench: av_offset_median_ms_640x480_wine = -40.0 ms
 bench: cpu_per_second_640x480_wine = 0.1 s/s
@@ -48,12 +49,13 @@ class ReportTest(unittest.TestCase):
     def test_every_figure_is_listed_with_its_target_and_verdict(self):
         self.assertIn("| >= 0.9 | yes |", self.row("decode_ratio_640x480"))
         self.assertIn("| <= 1.2 | no |", self.row("scan_ratio_wine"))
+        self.assertIn("| <= 1.05 | yes |", self.row("scan_cold_ratio_wine"))
         self.assertIn("| within 36 ms | no |", self.row("av_offset_median_ms_640x480_wine"))
         self.assertIn("| < 0.15 s/s | yes |", self.row("cpu_per_second_640x480_wine"))
         self.assertIn("| 12 ms |  |  |", self.row("scan_ms"))
         self.assertIn("| <= 1.3 | yes |", self.row("export_ratio"))
         self.assertIn("| <= 1.6 | no |", self.row("export_ratio_wine"))
-        self.assertIn("8 figures, 3 targets missed.", self.text)
+        self.assertIn("9 figures, 3 targets missed.", self.text)
         self.assertNotIn("some other line", self.text)
 
     def test_the_offset_plot_takes_only_pictures_timed_against_playing_sound(self):

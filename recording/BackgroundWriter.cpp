@@ -1,0 +1,116 @@
+#include "recording/BackgroundWriter.h"
+
+#include <algorithm>
+#include <new>
+#include <system_error>
+
+
+namespace tavrin {
+
+namespace {
+
+constexpr std::size_t kRunPiece = 1 << 20;
+
+}  // namespace
+
+BackgroundWriter::~BackgroundWriter() {
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        stopping_ = true;
+    }
+    wake_.notify_all();
+    if (thread_.joinable()) thread_.join();
+}
+
+void BackgroundWriter::write(BinaryFile& file, std::vector<std::uint8_t>& buffer) {
+    Job job{&file, std::move(buffer), 0, 0, {}};
+    buffer.clear();
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        if (!spare_.empty()) {
+            buffer = std::move(spare_.back());
+            spare_.pop_back();
+        }
+    }
+    queue(std::move(job));
+}
+
+void BackgroundWriter::writeRun(BinaryFile& file, std::uint8_t value, std::int64_t count) {
+    if (count > 0) queue(Job{&file, {}, value, count, {}});
+}
+
+void BackgroundWriter::deleteLater(const Path& path) {
+    if (!path.empty()) queue(Job{nullptr, {}, 0, 0, path});
+}
+
+void BackgroundWriter::queue(Job job) {
+    if (!thread_.joinable()) {
+        try {
+            thread_ = std::thread([this] { run(); });
+        } catch (const std::system_error&) {
+            // Without a thread the bytes are written at once.
+            std::vector<std::uint8_t> runPiece;
+            perform(job, runPiece);
+            return;
+        }
+    }
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        jobs_.push_back(std::move(job));
+    }
+    wake_.notify_one();
+}
+
+void BackgroundWriter::drain() {
+    std::unique_lock<std::mutex> lock(lock_);
+    idle_.wait(lock, [this] { return jobs_.empty() && !busy_; });
+}
+
+void BackgroundWriter::perform(Job& job, std::vector<std::uint8_t>& runPiece) {
+    if (job.file == nullptr) {
+        deleteFile(job.doomed);
+        return;
+    }
+    if (job.runLength == 0) {
+        job.file->write(job.bytes.data(), job.bytes.size());
+        return;
+    }
+    runPiece.assign(static_cast<std::size_t>(std::min<std::int64_t>(job.runLength, kRunPiece)),
+                    job.value);
+    for (std::int64_t left = job.runLength; left > 0;) {
+        const auto piece = static_cast<std::size_t>(
+            std::min<std::int64_t>(left, static_cast<std::int64_t>(runPiece.size())));
+        job.file->write(runPiece.data(), piece);
+        left -= static_cast<std::int64_t>(piece);
+    }
+}
+
+void BackgroundWriter::run() {
+    std::vector<std::uint8_t> runPiece;
+    std::unique_lock<std::mutex> lock(lock_);
+    for (;;) {
+        wake_.wait(lock, [this] { return stopping_ || !jobs_.empty(); });
+        if (jobs_.empty()) return;  // stopping, with everything written
+        Job job = std::move(jobs_.front());
+        jobs_.pop_front();
+        busy_ = true;
+        lock.unlock();
+        try {
+            perform(job, runPiece);
+        } catch (const std::bad_alloc&) {
+            // A run that cannot be spelt out is lost, as a failed write would be.
+        }
+        job.bytes.clear();
+        lock.lock();
+        busy_ = false;
+        if (job.file != nullptr && job.runLength == 0) {
+            try {
+                spare_.push_back(std::move(job.bytes));
+            } catch (const std::bad_alloc&) {
+            }
+        }
+        if (jobs_.empty()) idle_.notify_all();
+    }
+}
+
+}  // namespace tavrin

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "recording/Platform.h"
+
+namespace tavrin {
+
+// Writes to a file on a thread of its own, so that whoever hands over the bytes goes on while the
+// system copies them. Write errors are ignored. The thread stays from one file to the next.
+class BackgroundWriter {
+public:
+    BackgroundWriter() = default;
+    BackgroundWriter(const BackgroundWriter&) = delete;
+    BackgroundWriter& operator=(const BackgroundWriter&) = delete;
+    ~BackgroundWriter();
+
+    // Queues the bytes of `buffer` for `file`, and leaves the buffer empty, with the memory of
+    // one written before when there is one. `file` must stay open until drain().
+    void write(BinaryFile& file, std::vector<std::uint8_t>& buffer);
+    // Queues `count` bytes of `value`.
+    void writeRun(BinaryFile& file, std::uint8_t value, std::int64_t count);
+    // Queues the deletion of the (closed) file at `path`; a failing delete is ignored.
+    void deleteLater(const Path& path);
+    // Returns once everything queued is in the file.
+    void drain();
+
+private:
+    struct Job {
+        BinaryFile* file;  // null for a deletion
+        std::vector<std::uint8_t> bytes;
+        std::uint8_t value;
+        std::int64_t runLength;  // bytes of value; 0 for a buffer
+        Path doomed;             // the file to delete
+    };
+
+    void queue(Job job);
+    void run();
+    static void perform(Job& job, std::vector<std::uint8_t>& runPiece);
+
+    std::mutex lock_;
+    std::condition_variable wake_;
+    std::condition_variable idle_;
+    std::deque<Job> jobs_;
+    std::vector<std::vector<std::uint8_t>> spare_;
+    bool busy_ = false;
+    bool stopping_ = false;
+    std::thread thread_;
+};
+
+}  // namespace tavrin

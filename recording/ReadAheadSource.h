@@ -1,0 +1,88 @@
+#pragma once
+
+#include <array>
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "recording/ByteSource.h"
+
+namespace tavrin {
+
+class BinaryFile;
+
+// Reads a file from front to back on a thread of its own, a few chunks ahead of the one being
+// looked at, so that the scan's work hides behind the reading and a card that is not in the
+// system's cache is read at the device's speed. Views behind the chunk in use, and copies it does
+// not hold, are read directly. The thread stays from one file to the next.
+class ReadAheadSource : public ByteSource {
+public:
+    // Large reads reach the device's speed, and few chunks mean few hand-overs between the
+    // threads (under Wine each wait and wake-up is a round trip to its server); the ring stays
+    // within the processor's shared cache. A view never spans more than two chunks.
+    static constexpr std::size_t kChunkSize = 4 << 20;
+    static constexpr int kChunks = 3;
+
+    ReadAheadSource() = default;
+    ReadAheadSource(const ReadAheadSource&) = delete;
+    ReadAheadSource& operator=(const ReadAheadSource&) = delete;
+    ~ReadAheadSource() override;
+
+    // Starts reading `file` at `offset`; it must stay open until end().
+    void begin(BinaryFile& file, std::int64_t offset);
+    // Stops reading ahead; returns once the thread has let go of the file.
+    void end();
+
+    std::int64_t length() const override;
+    const std::uint8_t* view(std::int64_t offset, std::size_t wanted,
+                             std::size_t& available) override;
+    std::size_t readAt(std::int64_t offset, void* out, std::size_t size) override;
+
+private:
+    struct Chunk {
+        // The chunk's bytes start at a page boundary inside `storage`: the system copies the
+        // file's cached pages, which lie on page boundaries, several times slower into a buffer
+        // that starts a little past one, as a large allocation does behind its header (the
+        // copy's loads wait on its stores to addresses 4 KiB apart).
+        std::vector<std::uint8_t> storage;
+        std::uint8_t* bytes = nullptr;
+        std::int64_t index = -1;  // counted from the start offset; -1 when it holds nothing
+        std::size_t length = 0;   // less than kChunkSize at the end of the file
+        bool full = false;        // read and ready
+    };
+
+    void run();
+    // Waits until chunk `index` is read, releasing those before `keepFrom`; null at the end of
+    // the file.
+    const Chunk* acquire(std::int64_t index, std::int64_t keepFrom);
+    // A view read directly, for what lies behind the chunk in use.
+    const std::uint8_t* readDirectly(std::int64_t offset, std::size_t wanted,
+                                     std::size_t& available);
+
+    BinaryFile* file_ = nullptr;
+    std::int64_t start_ = 0;
+    // Held by whichever thread reads the file: a positional read is not atomic everywhere.
+    std::mutex fileLock_;
+
+    std::mutex lock_;
+    std::condition_variable readerWakes_;
+    std::condition_variable chunkReady_;
+    std::array<Chunk, kChunks> chunks_;
+    std::int64_t nextIndex_ = 0;  // the reader's next chunk
+    std::int64_t keepFrom_ = 0;   // chunks before it may be reused
+    std::int64_t endIndex_ = -1;  // the first chunk past the end of the file, once known
+    bool active_ = false;
+    bool reading_ = false;  // the thread is inside a read of the file
+    bool stopping_ = false;
+    std::thread thread_;
+
+    // Used by the scan's thread only.
+    const Chunk* current_ = nullptr;
+    std::vector<std::uint8_t> joined_;  // a view across two chunks
+    std::vector<std::uint8_t> direct_;
+};
+
+}  // namespace tavrin
