@@ -209,6 +209,7 @@ void WaveAudioPlayer::play(std::int32_t ms) {
     origin_ = p;
     buffersQueued_ = 0;
 
+    startLead_.start(timeGetTime());
     FeedResult first = feed(p);
     if (first.count > 0) feed(std::int64_t{p} + first.count);
     if (buffersQueued_ > 0) return;
@@ -255,7 +256,7 @@ std::int32_t WaveAudioPlayer::getPosition() {
     // The device counts its own samples; the track's that they stand for give the position.
     const std::int64_t played = trackSamplesPlayed(rates_, time.u.cb);
     const auto playedMs = static_cast<std::int32_t>(bytesToMs(format_, dataLength_, played));
-    const std::int32_t deviceMs = playedMs + startOffsetMs_;
+    const std::int32_t deviceMs = startLead_.correct(playedMs, timeGetTime()) + startOffsetMs_;
     if (state_ != kSoundPlaying) {
         smoother_.reset();
         return deviceMs;

@@ -9,6 +9,7 @@
 
 #include "media/ISoundPlayer.h"
 #include "media/PositionSmoother.h"
+#include "media/StartLeadCorrection.h"
 #include "media/WaveFile.h"
 #include "media/WaveOutDevice_win.h"
 #include "media/WaveResampling.h"
@@ -99,6 +100,8 @@ private:
     std::int64_t origin_ = 0;
     std::vector<std::uint8_t> mixBuffer_;
     DWORD playStartTime_ = 0;
+    // Takes off what a device claims to have played before it can have (see the class).
+    StartLeadCorrection startLead_;
     // Evens out devices whose byte counter moves in coarse steps.
     PositionSmoother smoother_;
     bool finished_ = false;
