@@ -11,8 +11,10 @@
 #include <cstdlib>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "bench/BenchOutput.h"
@@ -46,6 +48,7 @@ constexpr DWORD kGrabPeriodMs = 50;
 // The recorder asks the server for pieces this long; TAVRIN_HEARD_MONITOR_MS sets another, to
 // show that the figures do not depend on the recorder's own buffering.
 constexpr int kDefaultMonitorPieceMs = 10;
+constexpr DWORD kSinkQueryAfterMs = 5000;
 
 int settingFromEnvironment(const char* name, int fallback) {
     const char* value = std::getenv(name);
@@ -90,6 +93,7 @@ struct Run {
     double playStartMs = 0;
     double playEndMs = 0;
     bool finished = false;
+    std::optional<double> sinkLatencyMs;
 };
 
 Run play(const Path& archive, int seconds, int monitorPieceMs) {
@@ -111,10 +115,16 @@ Run play(const Path& archive, int seconds, int monitorPieceMs) {
 
     run.playStartMs = performanceMs();
     player->playFrom(0);
+    // The server's latency depends on what plays through it, so it is asked while playing.
+    std::thread asker([&] {
+        Sleep(kSinkQueryAfterMs);
+        run.sinkLatencyMs = monitor.sinkLatencyMs();
+    });
     run.finished =
         dispatchMessagesUntil([player] { return player->state() == VideoPlayer::kStopped; },
                               static_cast<DWORD>(seconds) * 1000 + 60000);
     run.playEndMs = performanceMs();
+    asker.join();
     dispatchMessagesUntil([] { return false; }, 500);
 
     reader.stop();
@@ -189,8 +199,10 @@ bool bench() {
     const Run run = play(archive, seconds, monitorPieceMs);
     if (!run.finished) std::fprintf(stderr, "heard_bench: the recording did not finish playing\n");
 
-    const SampleClock clock = fitSampleClock(run.monitorArrivals, kWaveSampleRate);
+    SampleClock clock = fitSampleClock(run.monitorArrivals, kWaveSampleRate);
     if (!clock.valid) throw std::runtime_error("the monitor recording holds nothing");
+    // The monitor has each sample that much before the server plays it.
+    clock.startMs += run.sinkLatencyMs.value_or(0);
     const std::vector<TrackMatch> matches =
         matchToTrack(trackSignal(track), recordedSignal(run.monitor));
     std::vector<double> scores;
@@ -207,10 +219,12 @@ bool bench() {
     std::fprintf(stderr,
                  "heard_bench: monitor: %.1f s in pieces of %d ms, %zu stretches found in the "
                  "track (median score %.2f); its clock runs %+.0f ppm against the counter, "
-                 "earliest arrivals within %.2f ms of the line\n",
+                 "earliest arrivals within %.2f ms of the line; the server plays sound %.1f ms "
+                 "after it hands it to the monitor%s\n",
                  run.monitor.size() / static_cast<double>(kWaveSampleRate), monitorPieceMs,
                  matches.size(), median(scores),
-                 (1000.0 / kWaveSampleRate / clock.msPerSample - 1) * 1e6, clock.worstResidualMs);
+                 (1000.0 / kWaveSampleRate / clock.msPerSample - 1) * 1e6, clock.worstResidualMs,
+                 run.sinkLatencyMs.value_or(0), run.sinkLatencyMs ? "" : " (it did not say)");
     if (!matches.empty()) {
         // Where the track's first sample lies in the recording, by the first stretch found.
         const TrackMatch& first = matches.front();

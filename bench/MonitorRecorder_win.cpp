@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "bench/PerformanceClock_win.h"
+#include "bench/SinkLatency.h"
 #include "tests/support/HostShell_win.h"
 
 namespace tavrin::bench {
@@ -94,6 +95,20 @@ void MonitorRecorder::stop() {
     }
     stopping_ = true;
     if (watcher_.joinable()) watcher_.join();
+}
+
+std::optional<double> MonitorRecorder::sinkLatencyMs() const {
+    test::TestFolder folder;
+    const std::string host = test::hostPath(folder.path());
+    test::startHostScript("LC_ALL=C pactl list sinks > " + quoted(host + "/sinks") +
+                          "; LC_ALL=C pactl get-default-sink > " + quoted(host + "/default") +
+                          "; touch " + quoted(host + "/ended"));
+    if (!waitFor(folder.file(L"ended"), kStopTimeoutMs)) return std::nullopt;
+    const test::Bytes listing = test::readBytes(folder.file(L"sinks"));
+    const test::Bytes name = test::readBytes(folder.file(L"default"));
+    std::string sink(name.begin(), name.end());
+    while (!sink.empty() && (sink.back() == '\n' || sink.back() == '\r')) sink.pop_back();
+    return configuredSinkLatencyMs(std::string(listing.begin(), listing.end()), sink);
 }
 
 std::vector<std::int16_t> MonitorRecorder::samples() const {

@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -34,6 +35,10 @@ public:
     bool waitUntilFlowing(DWORD settleMs, DWORD timeoutMs);
     // Ends the recorder and the watcher; what was recorded stays readable.
     void stop();
+
+    // How far ahead of playing it the server renders what it plays (and hands it to the monitor),
+    // by its own listing; nothing when it does not say. Takes a moment: asks the host.
+    std::optional<double> sinkLatencyMs() const;
 
     // After stop: the samples, and when each count of them had arrived.
     std::vector<std::int16_t> samples() const;
