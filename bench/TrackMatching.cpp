@@ -14,6 +14,8 @@ constexpr double kPi = 3.14159265358979323846;
 // A search over the whole of the track's likely stretch costs a large transform: at most one
 // in this many windows of a recording that is lost.
 constexpr std::size_t kWindowsBetweenWideSearches = 4;
+// Samples by which a stretch may leave its neighbours' course before it counts as a stray.
+constexpr double kStrayTolerance = 2;
 
 // In-place radix-2 transform; `inverse` leaves out the 1/N, the caller divides.
 void fft(std::vector<Complex>& a, bool inverse) {
@@ -100,6 +102,17 @@ Peak bestLag(const float* window, std::size_t windowSize, const float* segment,
     return peak;
 }
 
+// A stretch placed off the course its two neighbours agree on, by more than `tolerance` samples
+// either way: a look-alike found in the track (the engine's hum repeats), not a jump and straight
+// back of the sound.
+bool strayMatch(const TrackMatch& before, const TrackMatch& match, const TrackMatch& after,
+                double tolerance) {
+    const auto course = [](const TrackMatch& m) { return m.trackSample - m.recordedSample; };
+    return std::fabs(course(before) - course(after)) <= tolerance &&
+           std::fabs(course(match) - course(before)) > tolerance &&
+           std::fabs(course(match) - course(after)) > tolerance;
+}
+
 }  // namespace
 
 Signal trackSignal(const std::vector<std::uint8_t>& samples) {
@@ -181,7 +194,13 @@ std::vector<TrackMatch> matchToTrack(const Signal& trackSamples, const Signal& r
         known = true;
         expectedStart = peak->lag + static_cast<double>(options.step);
     }
-    return matches;
+    std::vector<TrackMatch> kept;
+    for (std::size_t i = 0; i < matches.size(); ++i) {
+        const bool inside = i > 0 && i + 1 < matches.size();
+        if (!inside || !strayMatch(matches[i - 1], matches[i], matches[i + 1], kStrayTolerance))
+            kept.push_back(matches[i]);
+    }
+    return kept;
 }
 
 }  // namespace tavrin::bench

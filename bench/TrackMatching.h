@@ -37,7 +37,8 @@ struct MatchOptions {
 };
 
 // Walks through the recording window by window and finds each one in the track. Stretches of
-// silence and those found nowhere are left out. Both signals at the same sample rate.
+// silence and those found nowhere are left out, and so is a stretch placed off the course on
+// which both its neighbours agree. Both signals at the same sample rate.
 std::vector<TrackMatch> matchToTrack(const Signal& track, const Signal& recording,
                                      const MatchOptions& options = {});
 

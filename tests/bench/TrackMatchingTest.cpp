@@ -99,6 +99,26 @@ TEST(TrackMatchingTest, PlacesAStretchToAFractionOfASample) {
         EXPECT_NEAR(match.trackSample - match.recordedSample, kRate + 0.5, 0.1);
 }
 
+TEST(TrackMatchingTest, AStretchOffItsNeighboursCourseIsLeftOut) {
+    // One window of the recording holds the track from 600 samples further on, as a look-alike
+    // found there would place it; its neighbours agree on the real course.
+    const std::vector<std::uint8_t> track = generatedTrack(10);
+    const MatchOptions options = shortTrackOptions();
+    const std::size_t from = kRate;
+    std::vector<std::int16_t> monitor;
+    for (std::size_t i = 0; i < 6u * kRate; ++i) {
+        const bool stray = i >= 10 * options.step && i < 10 * options.step + options.window;
+        monitor.push_back(
+            static_cast<std::int16_t>((track[from + i + (stray ? 600 : 0)] - 128) * 128));
+    }
+    const std::vector<TrackMatch> matches =
+        matchToTrack(trackSignal(track), recordedSignal(monitor), options);
+    ASSERT_EQ(matches.size(), (monitor.size() - options.window) / options.step);
+    for (const TrackMatch& match : matches)
+        EXPECT_NEAR(match.trackSample - match.recordedSample, static_cast<double>(from), 0.25)
+            << "at " << match.recordedSample;
+}
+
 TEST(TrackMatchingTest, SilenceAndForeignSoundAreFoundNowhere) {
     const std::vector<std::uint8_t> track = generatedTrack(10);
     std::vector<std::int16_t> monitor(3 * kRate, 0);
