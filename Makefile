@@ -44,7 +44,7 @@ test: test-native test-windows test-fuzz
 demo: build
 	@tools/demo/run-demo.sh $(BUILD)
 
-BENCHES := decode_bench scan_bench
+BENCHES := decode_bench scan_bench export_bench
 # Windows-only benchmarks (they drive windows, sound and the player): run under Wine only. The
 # heard benchmark records the sound server's monitor with the host's parec while it plays.
 WINE_BENCHES := playback_bench heard_bench

@@ -375,6 +375,10 @@ void MainWindow::openRecordingFile(const Path& path, bool backward) {
                 MessageBoxW(hwnd, loadMessage(kManyFilesQuestion).c_str(),
                             loadMessage(kWarningCaption).c_str(),
                             MB_ICONWARNING | MB_OKCANCEL) == IDCANCEL) {
+                // The recording open before is closed already: the viewer is left as empty as
+                // at start-up, without the list just read or the loading text.
+                player_->forgetRecordings();
+                catchUpAfterFailure();
                 return;
             }
         } else {

@@ -16,6 +16,7 @@ namespace {
 constexpr DWORD kOpenLockTimeoutMs = 3000;
 constexpr DWORD kWorkerWaitMs = 1;
 constexpr std::uint64_t kTimerArmed = std::uint64_t{1} << 32;
+constexpr int kTimerGenerationShift = 33;
 
 // An abandoned lock is ours all the same; what it guards is left consistent at every step.
 bool takeLock(HANDLE lock, DWORD timeoutMs) {
@@ -148,7 +149,7 @@ bool ImageLoader::tryRequest(std::int32_t index) {
 
 void ImageLoader::armTimer(DWORD intervalMs) {
     const DWORD due = timeGetTime() + intervalMs;
-    timer_.store(kTimerArmed | due);
+    timer_.store(std::uint64_t{generation()} << kTimerGenerationShift | kTimerArmed | due);
     // A worker asleep until an earlier due time, or with none armed, looks again.
     SetEvent(wakeEvent_.get());
 }
@@ -194,7 +195,7 @@ void ImageLoader::run() {
             if (!quit_.load() && generation_.load() == generation) {
                 Image* picture = image.release();
                 if (!PostMessageW(notifyWindow_, WM_PICTURE_READY,
-                                  static_cast<WPARAM>(static_cast<LONG_PTR>(index)),
+                                  loaderMessageParam(index, generation & kGenerationMask),
                                   reinterpret_cast<LPARAM>(picture))) {
                     // Nobody will receive it, so it is still ours to delete.
                     delete picture;
@@ -220,7 +221,10 @@ void ImageLoader::checkTimer() {
     if (static_cast<std::int32_t>(timeGetTime() - due) < 0) return;
     // Fails when the owner re-armed or cancelled meanwhile; the new state is honoured next round.
     if (!timer_.compare_exchange_strong(state, 0)) return;
-    if (notifyWindow_ != nullptr) PostMessageW(notifyWindow_, WM_TICK, 0, 0);
+    if (notifyWindow_ != nullptr) {
+        const auto armedIn = static_cast<std::uint32_t>(state >> kTimerGenerationShift);
+        PostMessageW(notifyWindow_, WM_TICK, loaderMessageParam(0, armedIn), 0);
+    }
 }
 
 }  // namespace tavrin

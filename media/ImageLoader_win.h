@@ -17,12 +17,26 @@ namespace tavrin {
 
 class ScanObserver;
 
-// Posted to the owner when an armed due time has passed; wParam and lParam 0.
+// Posted to the owner when an armed due time has passed; lParam 0.
 constexpr UINT WM_TICK = WM_USER + 1;
-// Posted to the owner when a requested picture is done: wParam the frame index (as a signed
-// 32-bit value), lParam the new Image or 0 when it could not be read or decoded. The receiver
-// owns the Image and must delete it.
+// Posted to the owner when a requested picture is done: lParam the new Image or 0 when it could
+// not be read or decoded. The receiver owns the Image and must delete it, stale or not.
 constexpr UINT WM_PICTURE_READY = WM_USER + 100;
+
+// wParam of both messages: the low 32 bits the frame index (0 for a tick), the high 32 bits the
+// loader's generation when the request was made or the tick armed. A message still queued when
+// the owner cancelled (closed its recording) carries an older generation than the loader's, so
+// the owner can tell it from one of the recording opened since (ImageLoader::isCurrent).
+static_assert(sizeof(WPARAM) == 8, "the generation travels in the high half of wParam");
+constexpr WPARAM loaderMessageParam(std::int32_t index, std::uint32_t generation) {
+    return static_cast<WPARAM>(generation) << 32 | static_cast<std::uint32_t>(index);
+}
+constexpr std::int32_t frameIndexOf(WPARAM wParam) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(wParam & 0xFFFFFFFFu));
+}
+constexpr std::uint32_t generationOf(WPARAM wParam) {
+    return static_cast<std::uint32_t>(wParam >> 32);
+}
 
 // Decodes pictures of its archive on a worker thread, one at a time, and doubles as the owner's
 // one-shot millisecond tick. A request made while a decode runs is refused, not queued, so the
@@ -55,8 +69,16 @@ public:
     void armTimer(DWORD intervalMs);
 
     // Disarms the tick and throws away the picture of every request made before this call that
-    // has not been posted yet. Never waits.
+    // has not been posted yet. Never waits. What was posted already is left to isCurrent.
     void cancel();
+
+    // The generation of requests and ticks since the last cancel: 31 bits, as it is kept beside
+    // the tick's due time in one word.
+    static constexpr std::uint32_t kGenerationMask = 0x7FFFFFFF;
+    std::uint32_t generation() const { return generation_.load() & kGenerationMask; }
+    // Whether a WM_TICK or WM_PICTURE_READY with this wParam was made since the last cancel; one
+    // made before it belongs to a recording closed since and is to be ignored.
+    bool isCurrent(WPARAM wParam) const { return generationOf(wParam) == generation(); }
 
     // The request lock held by the owner for direct use of the archive (reading its slots,
     // closing or reopening it). Same-thread use nests.
@@ -122,8 +144,9 @@ private:
     // instead of a flag, so a cancel that races with the end of a decode cannot discard the next.
     std::atomic<std::uint32_t> generation_{0};
     std::atomic<bool> quit_{false};
-    // Bit 32 armed, bits 0-31 the due time: one word, so the worker never pairs the flag with
-    // another arming's due time and a re-arm racing with a tick is never lost.
+    // Bits 0-31 the due time, bit 32 armed, bits 33-63 the generation it was armed in: one word,
+    // so the worker never pairs the flag with another arming's due time or generation, and a
+    // re-arm racing with a tick is never lost.
     std::atomic<std::uint64_t> timer_{0};
 };
 

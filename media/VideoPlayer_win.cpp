@@ -86,14 +86,19 @@ LRESULT VideoPlayer::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         tick();
         return 0;
     case WM_TICK:
-        tick();
+        // A tick armed for a recording closed since may still be queued, and be handled while
+        // the scan of the next one lets messages through: it belongs to nothing now.
+        if (loader_->isCurrent(wParam)) tick();
         return 0;
     case WM_SOUND_DONE:
         soundEnded();
         return 0;
-    case WM_PICTURE_READY:
-        pictureArrived(static_cast<std::int32_t>(wParam), reinterpret_cast<Image*>(lParam));
+    case WM_PICTURE_READY: {
+        std::unique_ptr<Image> picture(reinterpret_cast<Image*>(lParam));
+        // A picture posted just before the loader was cancelled shows a recording closed since.
+        if (loader_->isCurrent(wParam)) pictureArrived(frameIndexOf(wParam), picture.release());
         return 0;
+    }
     default:
         return Window::handleMessage(message, wParam, lParam);
     }
@@ -111,6 +116,12 @@ std::int32_t VideoPlayer::clampFrame(std::int32_t frame) const {
 
 std::int32_t VideoPlayer::loadFolderList(const Path& path) {
     return listArchives(path, recordings_, recordingCount_);
+}
+
+void VideoPlayer::forgetRecordings() {
+    recordings_.clear();
+    recordingCount_ = 0;
+    recordingIndex_ = 0;
 }
 
 std::int32_t VideoPlayer::setSingleRecording(const Path& path) {
@@ -211,6 +222,9 @@ void VideoPlayer::close() {
 // --- Playback control ---------------------------------------------------------------------
 
 void VideoPlayer::playFrom(std::int32_t frame) {
+    // A closed player is never started again: a caller that decided to play before the recording
+    // went (a slider drag that began while it played) would find the folder gone a second time.
+    if (!frameInfo_) return;
     state_ = kPlaying;
     owner_.refreshControls();
     currentFrame_ = clampFrame(frame);
@@ -223,6 +237,7 @@ void VideoPlayer::playFrom(std::int32_t frame) {
 }
 
 void VideoPlayer::resume() {
+    if (!frameInfo_) return;
     state_ = kPlaying;
     owner_.refreshControls();
     try {
@@ -271,9 +286,9 @@ void VideoPlayer::seek(std::int32_t frame) {
 // --- Ticks ----------------------------------------------------------------------------------
 
 void VideoPlayer::tick() {
-    // A tick still queued when the recording was closed belongs to nothing any more; acting on
-    // it would look for a folder that is no longer set and report it gone.
-    if (folderPath_.empty()) return;
+    // Nothing open, or a recording still being read: nothing to pace, no timer to re-arm and no
+    // picture to ask for (the folder looked for would be unset, or a half-read archive's).
+    if (!frameInfo_) return;
     if (!frameShown_) {
         advanceTick();
         return;

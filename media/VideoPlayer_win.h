@@ -41,6 +41,8 @@ public:
     // Lists the archives of the folder of `path` in start-time order and returns the position
     // of `path` among them. Passes on the listing's VideoArchiveException (5510).
     std::int32_t loadFolderList(const Path& path);
+    // An empty list, as before anything was chosen.
+    void forgetRecordings();
     // A list of just `path`, with no neighbours and no dates to step through.
     std::int32_t setSingleRecording(const Path& path);
     // The path of entry `index`, empty when there is none.
@@ -51,6 +53,7 @@ public:
     bool openRecording(std::int32_t index);
     void close();
 
+    // Both do nothing while no recording is open.
     void playFrom(std::int32_t frame);
     void resume();
     void pause();

@@ -116,23 +116,30 @@ void Scanner::dispatchMessages() {
 Scanner::Step Scanner::examineBlock() {
     std::size_t available = 0;
     const std::uint8_t* raw = reader_.view(position_, kBlockHeaderSize + kSubHeaderSize, available);
-    if (raw == nullptr || available < kBlockHeaderSize + kSubHeaderSize) return Step::End;
+    if (raw == nullptr || available < kBlockHeaderSize + kSubHeaderSize) {
+        // Bytes left over, or a block that claimed more than the file holds.
+        if (available > 0 || position_ > fileLength_) result_.diagnostics.cutOff.note(fileLength_);
+        return Step::End;
+    }
     const BlockHeader block = parseBlockHeader(raw);
     const std::uint8_t* payload = raw + kBlockHeaderSize;
     const std::int64_t payloadStart = position_ + static_cast<std::int64_t>(kBlockHeaderSize);
 
     if (block.type != kSoundBlockType &&
         std::memcmp(payload + 2, kMakerPattern, kMakerPatternSize) != 0) {
+        result_.diagnostics.resynchronised.note(position_);
         std::int64_t next = resyncToNextBlock(reader_, payloadStart);
         if (next < 0) return Step::End;
         position_ = next;
         return Step::Continue;
     }
     if (block.recordingId != header_.recordingId) {
+        result_.diagnostics.foreignRecording.note(position_);
         discardIncompleteLast();
         return Step::End;
     }
     if (block.sequence != expectedSequence_) {
+        result_.diagnostics.outOfSequence.note(position_);
         expectedSequence_ = 1;
         discardIncompleteLast();
         skipRest(payloadStart, block.length);
@@ -228,7 +235,10 @@ Scanner::Step Scanner::continuePicture(const BlockHeader& block, std::int64_t pa
     // The picture's last block: its stream must end with the JPEG end-of-image marker.
     const std::int64_t r = payloadSize - blocks * kContinuationPictureBytes + kContinuationPictureBytes;
     std::uint8_t tail[5];
-    if (reader_.readAt(payloadStart + r - 5, tail, sizeof tail) != sizeof tail) return Step::End;
+    if (reader_.readAt(payloadStart + r - 5, tail, sizeof tail) != sizeof tail) {
+        result_.diagnostics.cutOff.note(fileLength_);
+        return Step::End;
+    }
     bool endMarker = false;
     for (int i = 0; i + 1 < 5; ++i) endMarker = endMarker || (tail[i] == 0xFF && tail[i + 1] == 0xD9);
     if (endMarker) {
@@ -236,6 +246,8 @@ Scanner::Step Scanner::continuePicture(const BlockHeader& block, std::int64_t pa
         expectedSequence_ = 1;
     } else {
         // The next picture is lost too: its first block arrives while this number is expected.
+        result_.diagnostics.missingEndMarker.note(picture.blockPositions[0] -
+                                                  static_cast<std::int64_t>(kBlockHeaderSize));
         result_.pictures.pop_back();
     }
     position_ = payloadStart + r;

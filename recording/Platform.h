@@ -61,6 +61,15 @@ bool replaceFile(const Path& source, const Path& target);
 bool setNormalAttributes(const Path& path);
 bool setHiddenReadOnlyAttributes(const Path& path);
 
+// A file's attributes as the platform keeps them (the Windows attribute bits, or the POSIX
+// permission bits), so that a failed rewrite can put back exactly what the file had.
+struct FileAttributes {
+    std::uint32_t bits = 0;
+};
+// False when the file does not exist or cannot be examined.
+bool readFileAttributes(const Path& path, FileAttributes& attributes);
+bool restoreFileAttributes(const Path& path, FileAttributes attributes);
+
 // Creates an empty file with a unique name beginning with `prefix` in `folder` and returns its
 // path, or an empty path when it cannot.
 Path createUniqueFile(const Path& folder, const wchar_t* prefix);

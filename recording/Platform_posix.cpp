@@ -107,6 +107,17 @@ bool setHiddenReadOnlyAttributes(const Path& path) {
     return ::chmod(toUtf8(path).c_str(), 0444) == 0;
 }
 
+bool readFileAttributes(const Path& path, FileAttributes& attributes) {
+    struct stat info {};
+    if (::stat(toUtf8(path).c_str(), &info) != 0) return false;
+    attributes.bits = static_cast<std::uint32_t>(info.st_mode & 07777);
+    return true;
+}
+
+bool restoreFileAttributes(const Path& path, FileAttributes attributes) {
+    return ::chmod(toUtf8(path).c_str(), static_cast<mode_t>(attributes.bits)) == 0;
+}
+
 Path createUniqueFile(const Path& folder, const wchar_t* prefix) {
     std::string pattern = toUtf8(folder + kPathSeparator + prefix) + "XXXXXX";
     int opened = ::mkstemp(pattern.data());

@@ -1,6 +1,5 @@
-#include <windows.h>
-
 #include <time.h>
+#include <windows.h>
 
 #include "recording/Platform.h"
 
@@ -26,8 +25,8 @@ BinaryFile BinaryFile::openForReading(const Path& path) {
 
 BinaryFile BinaryFile::createForWriting(const Path& path) {
     BinaryFile file;
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                           nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     file.handle_ = reinterpret_cast<std::intptr_t>(h);
     return file;
 }
@@ -88,7 +87,9 @@ void BinaryFile::close() {
 
 bool deleteFile(const Path& path) { return DeleteFileW(path.c_str()) != 0; }
 
-bool fileExists(const Path& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool fileExists(const Path& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 bool isDirectory(const Path& path) {
     DWORD attributes = GetFileAttributesW(path.c_str());
@@ -106,6 +107,17 @@ bool setNormalAttributes(const Path& path) {
 
 bool setHiddenReadOnlyAttributes(const Path& path) {
     return SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+bool readFileAttributes(const Path& path, FileAttributes& attributes) {
+    const DWORD bits = GetFileAttributesW(path.c_str());
+    if (bits == INVALID_FILE_ATTRIBUTES) return false;
+    attributes.bits = bits;
+    return true;
+}
+
+bool restoreFileAttributes(const Path& path, FileAttributes attributes) {
+    return SetFileAttributesW(path.c_str(), attributes.bits) != 0;
 }
 
 Path createUniqueFile(const Path& folder, const wchar_t* prefix) {

@@ -28,6 +28,7 @@ void VideoArchive::close() {
     currentPosition_ = -1;
     sound_.remove();
     soundDataBytes_ = 0;
+    scanDiagnostics_ = ScanDiagnostics();
 }
 
 const FrameInfo* VideoArchive::slot(std::int32_t index) const {
@@ -54,6 +55,7 @@ void VideoArchive::open(const Path& path, ScanObserver* observer) {
     WindowedReader reader(file_, scanWindow_);
     ScanResult scan =
         scanArchiveBlocks(reader, fileLength, header, sound_.isOpen(), observer, soundSamples_);
+    scanDiagnostics_ = scan.diagnostics;
     if (observer != nullptr) observer->showLoadingProgress(90);
 
     double earliestTick = std::numeric_limits<double>::max();
@@ -167,28 +169,40 @@ std::int64_t VideoArchive::readPictureBytes(const FrameInfo& picture, std::uint8
     return stored;
 }
 
-std::unique_ptr<Image> VideoArchive::readFrameImage(std::int32_t index) {
-    if (!file_.isOpen() || index < 0 || index >= slotCount_) return nullptr;
+bool VideoArchive::readFramePicture(std::int32_t index, std::vector<std::uint8_t>& bytes) {
+    bytes.clear();
+    if (!file_.isOpen() || index < 0 || index >= slotCount_) return false;
     const FrameInfo* picture = slots_[static_cast<std::size_t>(index)].get();
-    if (picture == nullptr) return nullptr;
-    if (picture->blockLength <= 16 || picture->blockLength > kMaxBlockLength) return nullptr;
-    if (picture->payloadSize < static_cast<std::int32_t>(kJpegPrefixSize)) return nullptr;
+    if (picture == nullptr) return false;
+    if (picture->blockLength <= 16 || picture->blockLength > kMaxBlockLength) return false;
+    if (picture->payloadSize < static_cast<std::int32_t>(kJpegPrefixSize)) return false;
     // Never trust the size field further than the blocks can hold: a complete picture within its
     // own blocks, one cut off by the end of the file within the most blocks a picture may have.
     const int blocks = picture->complete ? picture->blockCount : kMaxBlocksPerPicture;
-    if (picture->payloadSize > pictureCapacity(blocks)) return nullptr;
+    if (picture->payloadSize > pictureCapacity(blocks)) return false;
     try {
-        // Zero-filled, so the part of a picture the end of the file cut off reads as zeros.
-        std::vector<std::uint8_t> bytes(static_cast<std::size_t>(picture->payloadSize), 0);
+        bytes.resize(static_cast<std::size_t>(picture->payloadSize));
         std::int64_t stored = readPictureBytes(*picture, bytes.data());
-        if (stored < static_cast<std::int64_t>(kJpegPrefixSize)) return nullptr;
-        if (bytes[0] != deviceTypeCode.major || bytes[1] != deviceTypeCode.minor) return nullptr;
-        if (std::memcmp(bytes.data() + 2, kMakerPattern, kMakerPatternSize) != 0) return nullptr;
+        // Zero-filled, so the part of a picture the end of the file cut off reads as zeros.
+        std::fill(bytes.begin() + std::max<std::int64_t>(stored, 0), bytes.end(), 0);
+        if (stored < static_cast<std::int64_t>(kJpegPrefixSize) ||
+            bytes[0] != deviceTypeCode.major || bytes[1] != deviceTypeCode.minor ||
+            std::memcmp(bytes.data() + 2, kMakerPattern, kMakerPatternSize) != 0) {
+            bytes.clear();
+            return false;
+        }
         std::memcpy(bytes.data(), kJpegPrefix, kJpegPrefixSize);
-        return decodeJpeg(bytes.data(), bytes.size());
+        return true;
     } catch (const std::bad_alloc&) {
-        return nullptr;
+        bytes.clear();
+        return false;
     }
+}
+
+std::unique_ptr<Image> VideoArchive::readFrameImage(std::int32_t index) {
+    std::vector<std::uint8_t> bytes;
+    if (!readFramePicture(index, bytes)) return nullptr;
+    return decodeJpeg(bytes.data(), bytes.size());
 }
 
 }  // namespace tavrin

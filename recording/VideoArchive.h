@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "recording/ArchiveScan.h"
 #include "recording/FrameInfo.h"
 #include "recording/Platform.h"
 #include "recording/SoundTrack.h"
@@ -31,6 +32,11 @@ public:
     void close();
     // The picture of slot `index`, or null. Never throws.
     std::unique_ptr<Image> readFrameImage(std::int32_t index);
+    // The stored JPEG stream of slot `index` with its standard prefix restored: exactly the bytes
+    // the decoder is given (a picture cut off by the end of the file reads as zeros there).
+    // False, with `bytes` empty, when the slot has no readable picture. `bytes` keeps its memory
+    // for the next call. Never throws.
+    bool readFramePicture(std::int32_t index, std::vector<std::uint8_t>& bytes);
 
     std::int32_t slotCount() const { return slotCount_; }
     // The record of slot `index`, or null for an empty slot or an index outside the grid.
@@ -46,6 +52,8 @@ public:
     std::int32_t reservedValue() const { return 0; }
     double reservedReal1() const { return 0.0; }
     double reservedReal2() const { return 0.0; }
+    // What the last scan stepped over or stopped at; for reports, the viewer ignores it.
+    const ScanDiagnostics& scanDiagnostics() const { return scanDiagnostics_; }
     // The temporary wave file, empty when the recording has none.
     const Path& soundFilePath() const { return sound_.path(); }
     std::int64_t soundDataBytes() const { return soundDataBytes_; }
@@ -70,6 +78,7 @@ private:
     std::int64_t firstFrameTime_ = 0;
     std::int64_t lastFrameTime_ = 0;
     std::int64_t soundDataBytes_ = 0;
+    ScanDiagnostics scanDiagnostics_;
 };
 
 }  // namespace tavrin

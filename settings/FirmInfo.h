@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 
 #include "recording/Platform.h"
 
@@ -67,6 +68,15 @@ private:
     std::array<Record, kMaxRecords> records_{};
     int count_ = 0;
 };
+
+// Lets tests stop a write where a pulled card or a killed process would, between the complete
+// temporary file and the replacement, and change the file once it is in place, as a failing card
+// would. Empty functions do nothing.
+struct FirmInfoWriteHooks {
+    std::function<void()> beforeReplace;
+    std::function<void()> afterReplace;
+};
+void setFirmInfoWriteHooksForTesting(FirmInfoWriteHooks hooks);
 
 // The check byte of a record or header: XOR of bytes `from` to 6.
 std::uint8_t checkByte(const std::uint8_t* bytes, std::size_t from);

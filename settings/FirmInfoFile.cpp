@@ -29,11 +29,17 @@ private:
     Path path_;
 };
 
-// The folder that holds `path`, separator included, so a drive's root stays its root.
-Path folderOf(const Path& path) {
-    const wchar_t separators[] = {kPathSeparator, L'/', L'\0'};
-    const std::size_t cut = path.find_last_of(separators);
-    return cut == Path::npos ? Path(L".") : path.substr(0, cut + 1);
+// One fixed name beside the target: a write cut off by a pulled card or a killed process leaves
+// at most this one file, and the next write takes it over instead of adding another.
+Path temporaryNameFor(const Path& path) { return path + L".tmp"; }
+
+FirmInfoWriteHooks& writeHooks() {
+    static FirmInfoWriteHooks hooks;
+    return hooks;
+}
+
+void call(const std::function<void()>& hook) {
+    if (hook) hook();
 }
 
 FirmInfoException writeFailure() { return FirmInfoException(loadMessage(5020)); }
@@ -105,23 +111,29 @@ void FirmInfo::writeFile(const Path& path, bool keepExisting) {
 
     // The new content goes to a file beside the old one and replaces it only once complete, so
     // a failure at any point leaves the card as it was.
-    TemporaryFile temporary(createUniqueFile(folderOf(path), L"kel"));
-    if (temporary.path().empty()) throw writeFailure();
+    TemporaryFile temporary(temporaryNameFor(path));
+    if (isDirectory(temporary.path())) throw writeFailure();
+    setNormalAttributes(temporary.path());
     {
         BinaryFile out = BinaryFile::createForWriting(temporary.path());
         if (!out.isOpen() || !out.write(bytes.data(), bytes.size())) throw writeFailure();
     }
+    call(writeHooks().beforeReplace);
 
     // The old file was left read-only, which the replacement would be refused for. Should the
-    // replacement still fail, the old file gets back the attributes every write leaves.
-    const bool hadOld = fileExists(path);
+    // replacement still fail, the old file gets back exactly the attributes it had.
+    FileAttributes oldAttributes;
+    const bool hadOld = readFileAttributes(path, oldAttributes);
     if (hadOld) setNormalAttributes(path);
     if (!replaceFile(temporary.path(), path)) {
-        if (hadOld) setHiddenReadOnlyAttributes(path);
+        if (hadOld) restoreFileAttributes(path, oldAttributes);
         throw writeFailure();
     }
     temporary.release();
     setHiddenReadOnlyAttributes(path);
+    call(writeHooks().afterReplace);
 }
+
+void setFirmInfoWriteHooksForTesting(FirmInfoWriteHooks hooks) { writeHooks() = std::move(hooks); }
 
 }  // namespace tavrin

@@ -25,7 +25,7 @@ struct ProcessFigures {
 //
 // Wine leaves several of the usual calls empty for another process, so each figure has a second
 // source there: the private bytes are Wine's anonymous resident memory (PagefileUsage), the
-// handle count comes from the system's process list, the GDI objects are counted in the
+// handle count comes from the system's list of open handles, the GDI objects are counted in the
 // process's own GDI handle table (which Wine keeps in the process, named by its PEB), and the
 // USER objects are counted as the process's windows (top-level, child and message-only), the
 // USER objects a viewer creates and destroys with every recording; menus, cursors and icons are

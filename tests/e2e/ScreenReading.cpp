@@ -40,12 +40,17 @@ std::unique_ptr<Image> skinPicture(int id) {
     return image;
 }
 
-// The panel's glyphs of `line`, by the character each stands for (slots: digits, dash, separator).
+// The skin's glyphs of `line` by the character each stands for, their picture numbers written
+// out here rather than taken from the panel: a panel that picked the wrong picture for a
+// character then reads as another text.
 std::vector<Glyph> glyphSet(GlyphLine line) {
-    const wchar_t* characters = line == GlyphLine::Date ? L"0123456789-/" : L"0123456789-:";
+    const bool date = line == GlyphLine::Date;
     std::vector<Glyph> glyphs;
-    for (int slot = 0; slot < kGlyphCount; ++slot)
-        glyphs.push_back({characters[slot], skinPicture(glyphResourceIds(line)[slot])});
+    for (int digit = 0; digit < 10; ++digit)
+        glyphs.push_back(
+            {static_cast<wchar_t>(L'0' + digit), skinPicture((date ? 225 : 251) + digit)});
+    glyphs.push_back({L'-', skinPicture(date ? 235 : 250)});
+    glyphs.push_back({date ? L'/' : L':', skinPicture(date ? 224 : 261)});
     return glyphs;
 }
 

@@ -174,6 +174,91 @@ TEST(ArchiveDamage, PictureOfMoreThanTenBlocksIsDropped) {
     EXPECT_EQ(archive.slot(0)->blockCount, 1);
 }
 
+// What the scan reports it stepped over, for the card report: one row per kind of damage, with
+// how often each kind was counted and the offset of the first of the kind the row is about.
+TEST(ArchiveDamage, DiagnosticsNameWhatTheScanSteppedOver) {
+    using Finding = ScanDiagnostics::Finding ScanDiagnostics::*;
+    const Finding kinds[] = {&ScanDiagnostics::resynchronised, &ScanDiagnostics::outOfSequence,
+                             &ScanDiagnostics::missingEndMarker, &ScanDiagnostics::foreignRecording,
+                             &ScanDiagnostics::cutOff};
+    struct Row {
+        const char* name;
+        void (*build)(ArchiveBuilder&);
+        int counts[5];  // in the order of `kinds`
+        Finding about;
+    };
+    const Row rows[] = {
+        {"garbage",
+         [](ArchiveBuilder& b) { b.addRaw(Bytes(3000, 0x37)); },
+         {1, 0, 0, 0, 0},
+         &ScanDiagnostics::resynchronised},
+        // The picture after one without its end marker is lost as out of sequence.
+        {"no end marker",
+         [](ArchiveBuilder& b) {
+             Options noEnd;
+             noEnd.dropEndMarker = true;
+             b.addPicture(jpegOfBlocks(2), tickOfSlot(1), fieldsAt(0), noEnd);
+         },
+         {0, 1, 1, 0, 0},
+         &ScanDiagnostics::missingEndMarker},
+        {"sequence break",
+         [](ArchiveBuilder& b) {
+             Options firstBlockOnly;
+             firstBlockOnly.stopAfterBlocks = 1;
+             b.addPicture(jpegOfBlocks(3), tickOfSlot(1), fieldsAt(0), firstBlockOnly);
+         },
+         {0, 1, 0, 0, 0},
+         &ScanDiagnostics::outOfSequence},
+        {"foreign recording",
+         [](ArchiveBuilder& b) {
+             Options foreign;
+             foreign.recordingId = 0x0BADF00D;
+             b.addPicture(smallJpeg(2), tickOfSlot(1), fieldsAt(0), foreign);
+         },
+         {0, 0, 0, 1, 0},
+         &ScanDiagnostics::foreignRecording},
+        {"cut off",
+         [](ArchiveBuilder& b) {
+             b.addPicture(jpegOfBlocks(3), tickOfSlot(1), fieldsAt(0));
+             b.truncate(b.bytes().size() - 8192 + 500);
+         },
+         {0, 0, 0, 0, 1},
+         &ScanDiagnostics::cutOff},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TestFolder folder;
+        ArchiveBuilder b(headerAt());
+        b.addPicture(smallJpeg(1), tickOfSlot(0), fieldsAt(0));
+        const std::int64_t damageAt = static_cast<std::int64_t>(b.bytes().size());
+        row.build(b);
+        if (row.about != &ScanDiagnostics::cutOff)
+            b.addPicture(smallJpeg(3), tickOfSlot(5), fieldsAt(0));
+        VideoArchive archive;
+        openBuilt(archive, folder, b);
+        const ScanDiagnostics& found = archive.scanDiagnostics();
+        for (int k = 0; k < 5; ++k)
+            EXPECT_EQ((found.*kinds[k]).count, row.counts[k]) << "kind " << k;
+        // A cut names the end of the file; the rest the block where the scan met it.
+        const std::int64_t expectedOffset =
+            row.about == &ScanDiagnostics::cutOff ? static_cast<std::int64_t>(b.bytes().size())
+            : row.about == &ScanDiagnostics::outOfSequence ? damageAt + 8192
+                                                           : damageAt;
+        EXPECT_EQ((found.*row.about).firstOffset, expectedOffset);
+    }
+    // Nothing on an undamaged archive, and a second open starts counting afresh.
+    TestFolder folder;
+    ArchiveBuilder b(headerAt());
+    b.addPicture(jpegOfBlocks(2), tickOfSlot(0), fieldsAt(0));
+    b.addRaw(Bytes(3000, 0x37));
+    b.addPicture(smallJpeg(3), tickOfSlot(1), fieldsAt(0));
+    VideoArchive archive;
+    openBuilt(archive, folder, b);
+    openBuilt(archive, folder, b);
+    EXPECT_EQ(archive.scanDiagnostics().resynchronised.count, 1);
+    EXPECT_EQ(archive.scanDiagnostics().outOfSequence.count, 0);
+}
+
 TEST(ArchiveDamage, ProgressStepsOncePerBlockUpToAHundred) {
     TestFolder folder;
     ArchiveBuilder b(headerAt());

@@ -52,6 +52,32 @@ TEST(VideoArchive, PlacesPicturesOnTheSlotGridWithTheirMeasurements) {
     EXPECT_NEAR(picture->pixels()[2], 160, 8);  // red of the fifth picture's shade
 }
 
+// The stored stream with the standard prefix back is what the decoder gets and what an export
+// carries bit for bit: the recorded JPEG with its first segment's marker restored.
+TEST(VideoArchive, ReadsTheStoredPictureWithItsStandardPrefix) {
+    TestFolder folder;
+    ArchiveBuilder builder(headerAt());
+    const Bytes pictures[] = {smallJpeg(5), jpegOfBlocks(3)};
+    builder.addPicture(pictures[0], tickOfSlot(0), fieldsAt(0));
+    builder.addPicture(pictures[1], tickOfSlot(1), fieldsAt(0));
+    ArchiveBuilder::PictureOptions otherDevice;
+    otherDevice.wrongDeviceCode = true;
+    builder.addPicture(smallJpeg(6), tickOfSlot(2), fieldsAt(0), otherDevice);
+    VideoArchive archive;
+    archive.open(writeArchive(folder, builder), nullptr);
+    std::vector<std::uint8_t> bytes{1, 2, 3};
+    for (int slot = 0; slot < 2; ++slot) {
+        ASSERT_TRUE(archive.readFramePicture(slot, bytes));
+        Bytes expected(kJpegPrefix, kJpegPrefix + kJpegPrefixSize);
+        // The stored form replaced the stream's first four bytes (start of image, APP0 marker).
+        expected.insert(expected.end(), pictures[slot].begin() + 4, pictures[slot].end());
+        EXPECT_EQ(bytes, expected) << "slot " << slot;
+    }
+    EXPECT_FALSE(archive.readFramePicture(2, bytes));
+    EXPECT_TRUE(bytes.empty());
+    EXPECT_FALSE(archive.readFramePicture(3, bytes));
+}
+
 TEST(VideoArchive, ReadsPicturesSpanningSeveralBlocks) {
     TestFolder folder;
     ArchiveBuilder builder(headerAt());

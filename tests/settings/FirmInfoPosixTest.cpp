@@ -2,6 +2,8 @@
 #include <signal.h>
 #include <sys/resource.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 
 #include "settings/FirmInfo.h"
@@ -58,6 +60,40 @@ TEST(FirmInfoWritePosix, ShortWriteLeavesTheOldFileAsItWas) {
             << keep;
         EXPECT_EQ(folder.entries(), std::vector<std::wstring>{L"KELM.INI"}) << keep;
     }
+}
+
+// A write cut off between its complete temporary file and the replacement, as a pulled card or a
+// killed process would, three times over: the card keeps its old file and one temporary file,
+// which the next write takes over and removes.
+TEST(FirmInfoWritePosix, InterruptedWritesLeaveOneTemporaryFileForTheNextWriteToTakeOver) {
+    GTEST_FLAG_SET(death_test_style, "fast");  // forked at the statement, same folder as here
+    TestFolder folder;
+    const Path path = folder.file(L"KELM.INI");
+    FirmInfo earlier;
+    earlier.setBuzzer(1);
+    earlier.writeFile(path, false);
+    const Bytes before = readBytes(path);
+
+    for (int mode : {0, 1, 0}) {
+        EXPECT_EXIT(
+            {
+                setFirmInfoWriteHooksForTesting({[] { std::_Exit(7); }, {}});
+                FirmInfo table;
+                table.setRecordingMode(mode);
+                table.writeFile(path, true);
+            },
+            ::testing::ExitedWithCode(7), "");
+        EXPECT_EQ(readBytes(path), before) << mode;
+    }
+    std::vector<std::wstring> left = folder.entries();
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::wstring>{L"KELM.INI", L"KELM.INI.tmp"}));
+
+    FirmInfo table;
+    table.setRecordingMode(1);
+    table.writeFile(path, true);
+    EXPECT_EQ(readBytes(path), header() + record(0x1801, 1) + record(0x0306, 1));
+    EXPECT_EQ(folder.entries(), std::vector<std::wstring>{L"KELM.INI"});
 }
 
 }  // namespace

@@ -53,5 +53,31 @@ TEST(FirmInfoWriteWin, TargetHeldOpenWithoutSharingStaysAsItWas) {
     }
 }
 
+// A refused replacement puts back exactly the attributes the old file had, whatever they were:
+// a copy the user made by hand is neither hidden nor read-only and must not become so.
+TEST(FirmInfoWriteWin, RefusedReplacementKeepsTheOldFilesOwnAttributes) {
+    for (DWORD attributes : {kHiddenReadOnly, DWORD(FILE_ATTRIBUTE_ARCHIVE),
+                             DWORD(FILE_ATTRIBUTE_HIDDEN), DWORD(FILE_ATTRIBUTE_READONLY)}) {
+        TestFolder folder;
+        const Path path = folder.file(L"KELM.INI");
+        writeBytes(path, header() + record(0x0306, 0x01));
+        ASSERT_TRUE(SetFileAttributesW(path.c_str(), attributes));
+        const DWORD before = GetFileAttributesW(path.c_str());
+
+        HANDLE held = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        FirmInfo table;
+        table.setRecordingMode(1);
+        const Failure got = failureOf([&] { table.writeFile(path, true); });
+        CloseHandle(held);
+
+        EXPECT_EQ(got.text, loadMessage(5020)) << attributes;
+        EXPECT_EQ(GetFileAttributesW(path.c_str()), before) << attributes;
+        EXPECT_EQ(readBytes(path), header() + record(0x0306, 0x01)) << attributes;
+        EXPECT_EQ(folder.entries(), std::vector<std::wstring>{L"KELM.INI"}) << attributes;
+    }
+}
+
 }  // namespace
 }  // namespace tavrin::test::firm

@@ -11,6 +11,7 @@
 #include "media/VideoPlayer_win.h"
 #include "tests/win/MessagePump.h"
 #include "tests/win/PanelTestSupport.h"
+#include "tests/win/WarningBoxCloser.h"
 #include "ui/ImageButton_win.h"
 #include "ui/Messages.h"
 #include "ui/PlayButton_win.h"
@@ -280,6 +281,36 @@ TEST_F(ConsolePanelTest, DraggingWhilePausedOrStoppedLeavesThePlayerStoppedAtThe
     panel_->resetPosition();
     EXPECT_EQ(panel_->positionSlider().value(), 0);
     EXPECT_EQ(player_->currentFrame(), 10);
+}
+
+TEST_F(ConsolePanelTest, ADragThatOutlivesTheRecordingDoesNotStartTheClosedPlayer) {
+    test::TestFolder folder;
+    const Path inner = folder.file(L"card");
+    ASSERT_TRUE(CreateDirectoryW(inner.c_str(), nullptr));
+    const Path archive = inner + L"\\0001_001.DAT";
+    ASSERT_TRUE(CopyFileW(card_->archives().front().c_str(), archive.c_str(), TRUE));
+    ASSERT_EQ(player_->loadFolderList(archive), 0);
+    ASSERT_TRUE(player_->openRecording(0));
+    click(panel_->playButton());
+    pumpFor(200);
+    ASSERT_EQ(player_->state(), VideoPlayer::kPlaying);
+
+    test::WarningBoxCloser closer;
+    pressSlider(sliderX(60));
+    // The card goes while the thumb is held: the next seek of the drag finds the folder gone,
+    // which closes the recording and says so.
+    const Path moved = folder.file(L"gone");
+    ASSERT_TRUE(MoveFileW(inner.c_str(), moved.c_str())) << GetLastError();
+    dragSlider(sliderX(110));
+    pumpUntil([&] { return log_.foldersGone > 0; }, 2000);
+    releaseSlider(sliderX(120));
+    pumpFor(600);
+    closer.stop();
+    MoveFileW(moved.c_str(), inner.c_str());
+    EXPECT_EQ(log_.foldersGone, 1);
+    EXPECT_EQ(closer.boxes(), 1) << "the loss was reported again";
+    EXPECT_EQ(player_->state(), VideoPlayer::kNone) << "the release started a closed player";
+    EXPECT_FALSE(panel_->playButton().isPlaying());
 }
 
 TEST_F(ConsolePanelTest, EnableAllGreysAndHidesTheControlsAndTheStepTipsSwitch) {

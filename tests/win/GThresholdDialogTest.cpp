@@ -9,6 +9,7 @@
 #include <optional>
 #include <thread>
 
+#include "settings/FirmInfo.h"
 #include "settings/GThresholdDialog09_win.h"
 #include "settings/SettingsCommand_win.h"
 #include "tests/win/SettingsCardFixture.h"
@@ -116,6 +117,44 @@ TEST_F(GThresholdDialogTest, OkWritesBothRecordsAheadOfTheCardsOtherRecords) {
               header() + record(0x0306, 0x00) + record(0x1801, 0x00) + earlierRecords);
     EXPECT_EQ(cardPath, card.path()) << "the folder written to is remembered";
     EXPECT_EQ(chooser.requests.size(), 1u) << "a card read at the start is not asked for again";
+}
+
+// A card that stores something other than what was written: the read-back check fails inside
+// (5007), the user sees 5020, the file just written is removed and nothing else on the card is
+// touched.
+TEST_F(GThresholdDialogTest, FileThatReadsBackWrongIsRemovedAndNothingElseTouched) {
+    const Bytes firmware = header() + record(0x0306, 0x01) + record(0x1801, 0x01);
+    writeFirmware(firmware);
+    writeEarlierSettings();
+    const Bytes other = {7, 7, 7};
+    writeBytes(card.file(L"0001_001.DAT"), other);
+    // The card keeps a record's value as 0x05 instead of what was written, with a check byte
+    // that matches, so only the comparison with the table can notice.
+    setFirmInfoWriteHooksForTesting({{}, [this] {
+        Bytes stored = readBytes(settingsFile());
+        stored[10] = 0x05;
+        stored[15] = firm::xorOf(stored, 8, 15);
+        setNormalAttributes(settingsFile());
+        writeBytes(settingsFile(), stored);
+    }});
+    ScriptedChooser chooser({card.path()});
+    DialogScript script;
+    script.act(kCaption, [](HWND dialog) { PostMessageW(dialog, WM_COMMAND, IDOK, 0); })
+        .answer(L"確認", IDOK)
+        .answer(L"警告", IDOK);
+    script.start();
+    Path cardPath;
+    runSettingsCommand(owner, kUnitSettingsCommand, cardPath, chooser.chooser());
+    const bool finished = script.finish();
+    setFirmInfoWriteHooksForTesting({});
+    ASSERT_TRUE(finished) << "missed step " << script.missed();
+
+    EXPECT_EQ(script.boxes(), (std::vector<std::wstring>{box(L"確認", 5023), box(L"警告", 5020)}));
+    std::vector<std::wstring> left = card.entries();
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::wstring>{L"0001_001.DAT", L"FIRMINFO.DAT"}));
+    EXPECT_EQ(readBytes(card.file(L"FIRMINFO.DAT")), Bytes(16, 0x20) + firmware);
+    EXPECT_EQ(readBytes(card.file(L"0001_001.DAT")), other);
 }
 
 TEST_F(GThresholdDialogTest, AnyCancelWritesNothingAndForgetsTheFolder) {

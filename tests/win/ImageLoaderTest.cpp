@@ -3,9 +3,6 @@
 #include <mmsystem.h>
 #include <psapi.h>
 
-#include <tlhelp32.h>
-#include <winternl.h>
-
 #include <algorithm>
 #include <functional>
 #include <memory>
@@ -15,6 +12,7 @@
 
 #include "media/Image.h"
 #include "media/ImageLoader_win.h"
+#include "tests/e2e/ProcessFigures.h"
 #include "tests/win/MessagePump.h"
 #include "tests/recording/ArchiveFixtures.h"
 #include "ui/AppInstance_win.h"
@@ -120,55 +118,10 @@ private:
     HANDLE release_;
 };
 
-// Handles this process holds. Wine leaves GetProcessHandleCount at zero, so the system's handle
-// table is asked instead when it does.
-DWORD handleCount() {
-    DWORD count = 0;
-    if (GetProcessHandleCount(GetCurrentProcess(), &count) && count != 0) return count;
-    struct Entry {
-        ULONG process;
-        UCHAR type;
-        UCHAR flags;
-        USHORT handle;
-        PVOID object;
-        ACCESS_MASK access;
-    };
-    struct Table {
-        ULONG count;
-        Entry entries[1];
-    };
-    using Query = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
-    auto query = reinterpret_cast<Query>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
-    if (query == nullptr) return 0;
-    std::vector<unsigned char> buffer(1 << 20);
-    ULONG needed = 0;
-    LONG status;
-    while ((status = query(16, buffer.data(), static_cast<ULONG>(buffer.size()), &needed)) ==
-           static_cast<LONG>(0xC0000004)) {
-        buffer.resize(buffer.size() * 2);
-    }
-    if (status != 0) return 0;
-    const Table* table = reinterpret_cast<const Table*>(buffer.data());
-    for (ULONG i = 0; i < table->count; ++i) {
-        if (table->entries[i].process == GetCurrentProcessId()) ++count;
-    }
-    return count;
-}
-
-// Threads of this process.
-int threadCount() {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return -1;
-    int count = 0;
-    THREADENTRY32 entry = {};
-    entry.dwSize = sizeof(entry);
-    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
-        if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++count;
-    }
-    CloseHandle(snapshot);
-    return count;
-}
+// The kernel handles and threads of this process, counted as the end-to-end tests count the
+// viewer's.
+long handleCount() { return e2e::readProcessFigures(GetCurrentProcessId()).handles; }
+long threadCount() { return e2e::readProcessFigures(GetCurrentProcessId()).threads; }
 
 // Holds a loader's lock on a thread of its own until released.
 class LockHolder {
@@ -426,10 +379,64 @@ TEST_F(ImageLoaderTest, ArmedTickArrivesOnceAfterItsDueTime) {
     EXPECT_EQ(inbox_.ticks.size(), 2u);
 }
 
+// The first message `message` of `window`'s queue, taken out unhandled; waits up to `ms` for it.
+bool takeQueued(HWND window, UINT message, MSG& taken, DWORD ms = 3000) {
+    const DWORD start = timeGetTime();
+    while (!PeekMessageW(&taken, window, message, message, PM_REMOVE)) {
+        if (timeGetTime() - start > ms) return false;
+        Sleep(1);
+    }
+    return true;
+}
+
+// Requests `index` until its picture is posted (see requestAndWait), and takes it out unhandled.
+MSG requestQueued(ImageLoader& loader, HWND owner, std::int32_t index) {
+    MSG taken = {};
+    for (int attempt = 0; attempt < 10; ++attempt)
+        if (loader.tryRequest(index) && takeQueued(owner, WM_PICTURE_READY, taken, 500))
+            return taken;
+    ADD_FAILURE() << "no picture of " << index;
+    return taken;
+}
+
+TEST_F(ImageLoaderTest, MessagesPostedBeforeACancelAreToldFromLaterOnes) {
+    openLoader();
+    const std::uint32_t first = loader_->generation();
+    const MSG picture = requestQueued(*loader_, owner_, 1);
+    loader_->armTimer(10);
+    MSG tick = {};
+    ASSERT_TRUE(takeQueued(owner_, WM_TICK, tick));
+    std::unique_ptr<Image> image(reinterpret_cast<Image*>(picture.lParam));
+    EXPECT_EQ(frameIndexOf(picture.wParam), 1);
+    EXPECT_EQ(frameIndexOf(tick.wParam), 0);
+    EXPECT_TRUE(loader_->isCurrent(picture.wParam));
+    EXPECT_TRUE(loader_->isCurrent(tick.wParam));
+
+    // Still queued when the owner cancels: both belong to what it closed.
+    loader_->cancel();
+    EXPECT_NE(loader_->generation(), first);
+    EXPECT_FALSE(loader_->isCurrent(picture.wParam));
+    EXPECT_FALSE(loader_->isCurrent(tick.wParam));
+
+    // Made after the cancel: current again, and a negative index survives the stamp.
+    const MSG later = requestQueued(*loader_, owner_, -1);
+    loader_->armTimer(10);
+    MSG laterTick = {};
+    ASSERT_TRUE(takeQueued(owner_, WM_TICK, laterTick));
+    EXPECT_EQ(frameIndexOf(later.wParam), -1);
+    EXPECT_EQ(later.lParam, 0);
+    EXPECT_TRUE(loader_->isCurrent(later.wParam));
+    EXPECT_TRUE(loader_->isCurrent(laterTick.wParam));
+}
+
 TEST_F(ImageLoaderTest, DestructionJoinsTheWorkerAndReleasesEveryHandle) {
-    const DWORD before = handleCount();
-    const int threadsBefore = threadCount();
-    ASSERT_GT(before, 0u);
+    // One loader first: what the system starts for the first one (and keeps) is there already.
+    openLoader();
+    loader_.reset();
+    pumpFor(100);
+    const long before = handleCount();
+    const long threadsBefore = threadCount();
+    ASSERT_GT(before, 0);
     ASSERT_GT(threadsBefore, 0);
     std::wstring lockName;
     std::wstring eventName;

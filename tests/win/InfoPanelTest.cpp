@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/InfoPanel_win.h"
 #include "media/Image.h"
@@ -159,6 +161,59 @@ TEST_F(InfoPanelTest, ACharacterWhoseGlyphDidNotLoadIsSkippedWithoutAGap) {
     const WindowPixels pixels(withoutZero->hwnd);
     EXPECT_EQ(readLine(pixels, kDateOrigin, GlyphLine::Date), expected);
     EXPECT_EQ(readLine(pixels, kTimeOrigin, GlyphLine::Time), textOf(0).time);
+}
+
+// The skin's glyph pictures by character, numbers written out here and not taken from the panel.
+struct GlyphPicture {
+    GlyphLine line;
+    wchar_t character;
+    int picture;
+};
+
+std::vector<GlyphPicture> glyphPictures() {
+    std::vector<GlyphPicture> pictures;
+    for (int digit = 0; digit < 10; ++digit) {
+        const auto character = static_cast<wchar_t>(L'0' + digit);
+        pictures.push_back({GlyphLine::Date, character, 225 + digit});
+        pictures.push_back({GlyphLine::Time, character, 251 + digit});
+    }
+    pictures.push_back({GlyphLine::Date, L'-', 235});
+    pictures.push_back({GlyphLine::Date, L'/', 224});
+    pictures.push_back({GlyphLine::Time, L'-', 250});
+    pictures.push_back({GlyphLine::Time, L':', 261});
+    return pictures;
+}
+
+bool samePixels(const Image& a, const Image& b) {
+    return a.width() == b.width() && a.height() == b.height() &&
+           std::equal(a.pixels(), a.pixels() + a.byteSize(), b.pixels());
+}
+
+TEST(InfoPanelGlyphs, EachCharacterIsDrawnWithThePictureOfItsNumber) {
+    const GlyphSet date(GlyphLine::Date);
+    const GlyphSet time(GlyphLine::Time);
+    const std::vector<GlyphPicture> pictures = glyphPictures();
+    for (const GlyphPicture& expected : pictures) {
+        SCOPED_TRACE(testing::Message() << (expected.line == GlyphLine::Date ? "date " : "time ")
+                                        << static_cast<char>(expected.character));
+        // The way the panel draws a character: its slot in the line, that slot's glyph.
+        const std::vector<int> slots =
+            glyphSlots(std::wstring(1, expected.character), expected.line);
+        ASSERT_EQ(slots.size(), 1u);
+        const AlphaImage* drawn = (expected.line == GlyphLine::Date ? date : time).glyph(slots[0]);
+        const AlphaImage picture(expected.picture);
+        ASSERT_NE(drawn, nullptr);
+        ASSERT_NE(picture.image(), nullptr) << "picture " << expected.picture;
+        EXPECT_TRUE(samePixels(*drawn->image(), *picture.image()))
+            << "not picture " << expected.picture;
+    }
+    // The pictures of one line all differ, or a mix-up between two of them could not show.
+    for (const GlyphPicture& a : pictures)
+        for (const GlyphPicture& b : pictures)
+            if (a.line == b.line && a.picture < b.picture)
+                EXPECT_FALSE(
+                    samePixels(*AlphaImage(a.picture).image(), *AlphaImage(b.picture).image()))
+                    << a.picture << " and " << b.picture;
 }
 
 }  // namespace

@@ -120,6 +120,7 @@ struct CommandLog {
     int datesBack = 0;
     int openDialogs = 0;
     int busyEntered = 0;
+    int foldersGone = 0;
 };
 
 // A stand-in for the main window: parent of the player and the panels, the player's owner, and
@@ -138,6 +139,7 @@ public:
     void stepDate(bool forward) override { ++(forward ? log_.datesForward : log_.datesBack); }
     void showOpenDialog() override { ++log_.openDialogs; }
     void onFolderGone() override {
+        ++log_.foldersGone;
         if (player) player->close();
     }
     void enterBusy() override {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
-#include <windows.h>
 #include <objbase.h>
+#include <windows.h>
 
 #include <thread>
 
@@ -60,6 +60,25 @@ TEST(StartupTest, AFreshThreadPassesEveryStep) {
     }).join();
     SetCurrentDirectoryW(folderBefore);
     EXPECT_FALSE(threw);
+}
+
+// The title bar's minimise, maximise and close buttons are glyphs of the symbol font "Marlett";
+// where it is missing (a Wine prefix without its fonts) they show as the letters "0 1 r".
+TEST(StartupTest, TheTitleBarSymbolFontIsInstalled) {
+    LOGFONTW wanted = {};
+    wanted.lfCharSet = SYMBOL_CHARSET;
+    wcscpy_s(wanted.lfFaceName, L"Marlett");
+    HDC screen = GetDC(nullptr);
+    bool found = false;
+    EnumFontFamiliesExW(
+        screen, &wanted,
+        [](const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM found) -> int {
+            *reinterpret_cast<bool*>(found) = wcscmp(font->lfFaceName, L"Marlett") == 0;
+            return 0;
+        },
+        reinterpret_cast<LPARAM>(&found), 0);
+    ReleaseDC(nullptr, screen);
+    EXPECT_TRUE(found);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -51,6 +52,8 @@ struct PlayerLog {
     bool busyDuringScan = false;
     int plotsDiscarded = 0;
     int informationRepaints = 0;
+    int ticks = 0;
+    WPARAM lastPictureParam = 0;
     std::vector<int> progress;
     std::vector<Picture> pictures;
 };
@@ -63,9 +66,11 @@ public:
 
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
         if (message == WM_PICTURE_READY) {
-            log_.pictures.push_back({static_cast<std::int32_t>(wParam),
-                                     soundPlayer().getPosition(), soundPlayer().getState()});
+            log_.pictures.push_back(
+                {frameIndexOf(wParam), soundPlayer().getPosition(), soundPlayer().getState()});
+            log_.lastPictureParam = wParam;
         }
+        if (message == WM_TICK) ++log_.ticks;
         return VideoPlayer::handleMessage(message, wParam, lParam);
     }
     void showLoadingProgress(int percent) override {
@@ -73,9 +78,21 @@ public:
         if (log_.busy) log_.busyDuringScan = true;
         VideoPlayer::showLoadingProgress(percent);
     }
+    // The scan lets the window's messages through once per block; a test can slip its own in
+    // at the first of these, while the archive is being read.
+    void dispatchPendingMessages() override {
+        if (duringRead) {
+            const std::function<void()> hook = std::move(duringRead);
+            duringRead = nullptr;
+            hook();
+        }
+        VideoPlayer::dispatchPendingMessages();
+    }
 
     void runSyncTick() { syncTick(); }
     WaveAudioPlayer& audio() { return waveAudio(); }
+
+    std::function<void()> duringRead;
 
 private:
     PlayerLog& log_;
@@ -419,9 +436,118 @@ TEST_F(VideoPlayerTest, APictureThatCouldNotBeDecodedLeavesThePreviousOneOnScree
     openCardRecording(0);
     const Image* shown = player_->shownImage();
     ASSERT_NE(shown, nullptr);
-    PostMessageW(player_->hwnd, WM_PICTURE_READY, 7, 0);
+    PostMessageW(player_->hwnd, WM_PICTURE_READY,
+                 loaderMessageParam(7, generationOf(log_.lastPictureParam)), 0);
     pumpFor(50);
     EXPECT_EQ(player_->shownImage(), shown);
+}
+
+// Takes the first message `message` of the player's queue out without handling it, waiting up to
+// two seconds for the loader to post one.
+MSG takeQueued(HWND player, UINT message) {
+    MSG taken = {};
+    const DWORD start = timeGetTime();
+    while (!PeekMessageW(&taken, player, message, message, PM_REMOVE)) {
+        if (timeGetTime() - start > 2000) {
+            ADD_FAILURE() << "no message " << message << " came";
+            return {};
+        }
+        Sleep(1);
+    }
+    return taken;
+}
+
+// A tick and a picture the loader posted for a recording just before it was closed: still
+// queued, they are handled while the next recording is read.
+struct StaleMessages {
+    MSG tick;
+    MSG picture;
+
+    // Plays the open recording until the loader has posted both, without handling them.
+    static StaleMessages of(VideoPlayer& player) {
+        player.playFrom(0);
+        StaleMessages stale{takeQueued(player.hwnd, WM_TICK),
+                            takeQueued(player.hwnd, WM_PICTURE_READY)};
+        EXPECT_NE(stale.picture.lParam, 0) << "the stale picture is a real one";
+        return stale;
+    }
+    void post() const {
+        PostMessageW(tick.hwnd, tick.message, tick.wParam, tick.lParam);
+        PostMessageW(picture.hwnd, picture.message, picture.wParam, picture.lParam);
+    }
+};
+
+TEST_F(VideoPlayerTest, TicksAndPicturesOfTheClosedRecordingAreIgnoredWhileTheNextIsRead) {
+    openCardRecording(0);
+    const StaleMessages stale = StaleMessages::of(*player_);
+    player_->duringRead = [&] { stale.post(); };
+    const int ticksBefore = log_.ticks;
+    ASSERT_TRUE(player_->openRecording(1));
+    EXPECT_EQ(player_->duringRead, nullptr) << "the scan let no message through";
+    EXPECT_EQ(log_.ticks, ticksBefore + 1) << "the stale tick was not handled during the read";
+    // Nothing of recording 0 comes back on screen, and the first picture is still awaited.
+    EXPECT_EQ(player_->shownImage(), nullptr);
+    EXPECT_FALSE(player_->frameShown());
+
+    // Stopped on its first frame: the picture arrives, and no tick was armed to follow it.
+    ASSERT_TRUE(pumpUntil([&] { return player_->frameShown(); }, 5000));
+    pumpFor(300);
+    EXPECT_EQ(log_.ticks, ticksBefore + 1) << "the stale tick re-armed the timer";
+    EXPECT_EQ(player_->state(), VideoPlayer::kStopped);
+    EXPECT_EQ(player_->currentFrame(), 0);
+    EXPECT_EQ(log_.foldersGone, 0);
+}
+
+TEST_F(VideoPlayerTest, ACardTakenAwayWhileTheNextRecordingIsReadIsReportedOnce) {
+    TestFolder folder;
+    const Path inner = folder.file(L"card");
+    ASSERT_TRUE(CreateDirectoryW(inner.c_str(), nullptr));
+    const std::vector<Path> archives = cardArchives(card_->path());
+    std::vector<Path> copies;
+    for (std::size_t i = 0; i < 2; ++i) {
+        copies.push_back(inner + kPathSeparator + archives.at(i).substr(card_->path().size() + 1));
+        ASSERT_TRUE(CopyFileW(archives.at(i).c_str(), copies.back().c_str(), TRUE))
+            << GetLastError();
+    }
+    ASSERT_EQ(player_->loadFolderList(copies.front()), 0);
+    ASSERT_EQ(player_->recordingCount(), 2);
+    ASSERT_TRUE(player_->openRecording(0));
+    ASSERT_TRUE(pumpUntil([&] { return player_->frameShown(); }, 5000));
+    const StaleMessages stale = StaleMessages::of(*player_);
+
+    const Path moved = folder.file(L"gone");
+    bool cardGone = false;
+    player_->duringRead = [&] {
+        cardGone = MoveFileW(inner.c_str(), moved.c_str()) != FALSE;
+        stale.post();
+    };
+    test::WarningBoxCloser closer;
+    // The read runs on to its end on the file it holds open; then the folder is found gone.
+    EXPECT_TRUE(player_->openRecording(1));
+    pumpFor(300);
+    closer.stop();
+    ASSERT_TRUE(cardGone) << GetLastError();
+    EXPECT_EQ(log_.foldersGone, 1);
+    EXPECT_EQ(closer.boxes(), 1) << "the loss was reported more than once";
+    EXPECT_EQ(player_->state(), VideoPlayer::kNone);
+    EXPECT_EQ(player_->shownImage(), nullptr);
+    MoveFileW(moved.c_str(), inner.c_str());
+}
+
+TEST_F(VideoPlayerTest, AClosedPlayerIsNeverStartedAgain) {
+    openCardRecording(0);
+    player_->playFrom(0);
+    player_->close();
+    test::WarningBoxCloser closer;
+    // As a caller that decided to play before the recording went would.
+    player_->playFrom(40);
+    player_->resume();
+    pumpFor(200);
+    closer.stop();
+    EXPECT_EQ(player_->state(), VideoPlayer::kNone);
+    EXPECT_EQ(closer.boxes(), 0);
+    EXPECT_EQ(log_.foldersGone, 0);
+    EXPECT_EQ(player_->soundPlayer().getState(), kSoundClosed);
 }
 
 TEST_F(VideoPlayerTest, DateNavigationStepsByCalendarDayAndWarnsAtBothEnds) {

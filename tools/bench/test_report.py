@@ -18,6 +18,8 @@ bench: frames_shown_pct_640x480_wine = 99.5 %
 bench: av_offset_median_ms_640x480_wine = -40.0 ms
 bench: cpu_per_second_640x480_wine = 0.1 s/s
 bench: scan_ms = 12.0 ms
+bench: export_ratio = 1.25 ratio
+bench: export_ratio_wine = 1.7 ratio
 bench: heard_offset_median_ms_wine = -20.5 ms
 bench: heard_offset_p95_ms_wine = 50.0 ms
 bench: heard_drift_ms_per_min_wine = 41.0 ms/min
@@ -60,10 +62,12 @@ class ReportTest(unittest.TestCase):
         self.assertIn("| within 36 ms | no |", self.row("av_offset_median_ms_640x480_wine"))
         self.assertIn("| < 0.15 s/s | yes |", self.row("cpu_per_second_640x480_wine"))
         self.assertIn("| 12 ms |  |  |", self.row("scan_ms"))
+        self.assertIn("| <= 1.3 | yes |", self.row("export_ratio"))
+        self.assertIn("| <= 1.6 | no |", self.row("export_ratio_wine"))
         self.assertIn("| within 36 ms | yes |", self.row("heard_offset_median_ms_wine"))
         self.assertIn("| 50 ms |  |  |", self.row("heard_offset_p95_ms_wine"))
         self.assertIn("| below 5 ms/min | no |", self.row("heard_drift_ms_per_min_wine"))
-        self.assertIn("9 figures, 3 targets missed.", self.text)
+        self.assertIn("11 figures, 4 targets missed.", self.text)
         self.assertNotIn("some other line", self.text)
 
     def test_the_offset_plot_takes_only_pictures_timed_against_playing_sound(self):

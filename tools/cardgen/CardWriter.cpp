@@ -39,15 +39,15 @@ void writeBytes(const std::filesystem::path& path, const Bytes& bytes) {
     out.write(reinterpret_cast<const char*>(bytes.data()),
               static_cast<std::streamsize>(bytes.size()));
     out.close();
-    if (!out) throw std::runtime_error("cannot write " + path.string());
+    if (!out) throw std::runtime_error("cannot write " + path.u8string());
 }
 
 void writeRecording(const std::filesystem::path& path, const RecordingRequest& request,
                     const Report& report) {
     RecordingStats stats;
     const ArchiveBuilder archive = buildRecording(request, stats);
-    if (!archive.writeTo(path.string())) throw std::runtime_error("cannot write " + path.string());
-    report(summary(path.filename().string(), archive.bytes().size(), request.drive, stats,
+    if (!archive.writeTo(path.u8string())) throw std::runtime_error("cannot write " + path.u8string());
+    report(summary(path.filename().u8string(), archive.bytes().size(), request.drive, stats,
                    request.damage));
 }
 
@@ -60,7 +60,8 @@ std::string archiveName(int fileNumber, int fileGroup) {
 }
 
 void writeCard(const CardOptions& options, const Report& report) {
-    const std::filesystem::path folder(options.folder);
+    // UTF-8 names reach Windows as wide text, so a card folder may have a Japanese name.
+    const std::filesystem::path folder = std::filesystem::u8path(options.folder);
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     if (!std::filesystem::is_directory(folder)) {
@@ -131,7 +132,7 @@ void writeLargeArchive(const std::string& path, std::uint64_t seed, const Report
     request.width = 160;
     request.height = 120;
     request.seed = random.next();
-    writeRecording(std::filesystem::path(path), request, report);
+    writeRecording(std::filesystem::u8path(path), request, report);
 }
 
 }  // namespace tavrin::cardgen

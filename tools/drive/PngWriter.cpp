@@ -4,12 +4,37 @@
 
 #include <csetjmp>
 #include <cstdio>
+#include <new>
 #include <vector>
 
 namespace tavrin::drive {
 
+namespace {
+
+// Called from libpng's C code: no exception may pass, so running out of memory becomes the
+// library's own error, which ends in the setjmp below.
+void appendToVector(png_structp png, png_bytep data, png_size_t length) {
+    auto* out = static_cast<std::vector<std::uint8_t>*>(png_get_io_ptr(png));
+    try {
+        out->insert(out->end(), data, data + length);
+    } catch (const std::bad_alloc&) {
+        png_error(png, "out of memory");
+    }
+}
+
+void flushNothing(png_structp) {}
+
+}  // namespace
+
 bool writePng(std::FILE* file, const std::uint8_t* bgrx, int width, int height) {
     if (!file) return false;
+    std::vector<std::uint8_t> png;
+    if (!encodePng(bgrx, width, height, png)) return false;
+    return std::fwrite(png.data(), 1, png.size(), file) == png.size();
+}
+
+bool encodePng(const std::uint8_t* bgrx, int width, int height, std::vector<std::uint8_t>& out) {
+    out.clear();
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     if (!png) return false;
     png_infop info = png_create_info_struct(png);
@@ -18,7 +43,7 @@ bool writePng(std::FILE* file, const std::uint8_t* bgrx, int width, int height) 
         png_destroy_write_struct(&png, info ? &info : nullptr);
         return false;
     }
-    png_init_io(png, file);
+    png_set_write_fn(png, &out, appendToVector, flushNothing);
     png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
                  PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);

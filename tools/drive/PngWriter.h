@@ -5,11 +5,14 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <vector>
 
 namespace tavrin::drive {
 
 // Writes into `file`, opened for binary writing by the caller (who knows how to open its kind
 // of path). False when writing fails.
 bool writePng(std::FILE* file, const std::uint8_t* bgrx, int width, int height);
+// The same into memory, for callers that write the file their own way.
+bool encodePng(const std::uint8_t* bgrx, int width, int height, std::vector<std::uint8_t>& png);
 
 }  // namespace tavrin::drive

@@ -83,6 +83,24 @@ void sendMouse(HWND target, UINT message, WPARAM keys, POINT local) {
     PostMessageW(target, message, keys, pointParameter(local));
 }
 
+void sendKey(UINT virtualKey, bool up) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = static_cast<WORD>(virtualKey);
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &input, sizeof input);
+}
+
+void sendButton(DWORD flags) {
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    SendInput(1, &input, sizeof input);
+}
+
+// Lets the system hand the input on before the caller looks at what it did.
+constexpr DWORD kInputSettleMs = 50;
+
 }  // namespace
 
 std::uint32_t ScreenPicture::at(int x, int y) const {
@@ -267,6 +285,35 @@ void HeldDrag::moveTo(POINT clientPoint) {
 void HeldDrag::release() {
     held_ = false;
     sendMouse(target_, WM_LBUTTONUP, 0, inTarget(last_));
+}
+
+void pressWithAlt(HWND top, UINT virtualKey) {
+    bringToFront(top);
+    sendKey(VK_MENU, false);
+    sendKey(virtualKey, false);
+    sendKey(virtualKey, true);
+    sendKey(VK_MENU, true);
+    pause(kInputSettleMs);
+}
+
+void typeKey(HWND top, UINT virtualKey) {
+    bringToFront(top);
+    sendKey(virtualKey, false);
+    sendKey(virtualKey, true);
+    pause(kInputSettleMs);
+}
+
+void clickOnScreen(HWND top, POINT screenPoint) {
+    bringToFront(top);
+    SetCursorPos(screenPoint.x, screenPoint.y);
+    sendButton(MOUSEEVENTF_LEFTDOWN);
+    sendButton(MOUSEEVENTF_LEFTUP);
+    pause(kInputSettleMs);
+}
+
+HWND waitForOpenMenu(DWORD processId, DWORD timeoutMs) {
+    // The class every open menu's window has.
+    return waitForWindow(processId, L"#32768", nullptr, timeoutMs);
 }
 
 void pressKey(HWND window, UINT virtualKey) {

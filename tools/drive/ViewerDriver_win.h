@@ -73,6 +73,20 @@ void click(HWND top, POINT clientPoint);
 void drag(HWND top, POINT from, POINT to, int steps, DWORD stepMs);
 void pressKey(HWND window, UINT virtualKey);
 
+// Keyboard and mouse input made as the keyboard and the mouse make it (SendInput): the system
+// sends it to the window in front and the one under the pointer and runs its own handling on
+// the way (hit testing, the menu bar and its mnemonics, the open menu's own loop), which the
+// posted input above never reaches. `top` is brought to the front first.
+//
+// Alt held while `virtualKey` is pressed, as for a menu's mnemonic.
+void pressWithAlt(HWND top, UINT virtualKey);
+void typeKey(HWND top, UINT virtualKey);
+// A left click at a point of the screen.
+void clickOnScreen(HWND top, POINT screenPoint);
+// The menu that process `processId` shows open (its popup window), waited for up to
+// `timeoutMs`; null when none came.
+HWND waitForOpenMenu(DWORD processId, DWORD timeoutMs);
+
 // A drag taken step by step, so the caller can look at the window while the button is held.
 // Released where the pointer last was, if not before, when it goes.
 class HeldDrag {

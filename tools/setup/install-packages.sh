@@ -32,8 +32,12 @@ packages=(
     clang libclang-rt-14-dev
     # running the Windows binaries headless; parec records what the sound server plays
     wine wine64 xvfb x11-utils xauth pulseaudio pulseaudio-utils
+    # the symbol font Wine draws the title-bar buttons with (otherwise they show as letters)
+    fonts-wine
     # Japanese UI text has to render and round-trip
     fonts-noto-cjk locales
+    # the export tests read tavrin-export's video files back with ffprobe and ffmpeg
+    ffmpeg
 )
 
 die() {

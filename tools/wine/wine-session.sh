@@ -94,6 +94,19 @@ cjk_family() {
     head -n1 <<<"$fams" | grep . || die "no Japanese font found: install fonts-noto-cjk"
 }
 
+# Wine draws the title bar's buttons with the symbol font Marlett, which Debian ships in
+# fonts-wine under /usr/share/wine/fonts; Debian's Wine never searches that folder, so the
+# buttons came out as the letters "0 1 r". The prefix's Fonts folder is always searched: the
+# faces are linked in there.
+link_wine_fonts() {
+    local dir=$WINEPREFIX/drive_c/windows/Fonts font
+    [[ -d /usr/share/wine/fonts ]] || die "Wine's fonts are missing: install fonts-wine"
+    mkdir -p "$dir"
+    for font in /usr/share/wine/fonts/*.ttf; do
+        [[ -e $dir/${font##*/} ]] || ln -s "$font" "$dir/${font##*/}"
+    done
+}
+
 apply_fonts() {
     local fam face txt=$W/fonts.reg.txt reg=$W/fonts.reg
     fam=$(cjk_family)
@@ -187,6 +200,7 @@ start_session() {
     done
     ensure_locale
     init_prefix
+    link_wine_fonts
     apply_fonts
     start_x
     # With TAVRIN_HOST_SOUND set (the demo on a person's desktop) the sound goes to the sound

@@ -1,0 +1,63 @@
+#pragma once
+
+// One file the exporter writes: it goes to a temporary name in the output folder and takes its
+// final name only once it is complete, so an export that is interrupted or fails leaves no half
+// file under a name a person would open. An unfinished temporary file is removed.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "recording/Platform.h"
+#include "tools/export/BackgroundHash.h"
+#include "tools/export/RiffSink.h"
+
+namespace tavrin::exporter {
+
+class OutputFile : public RiffSink {
+public:
+    // Creates the temporary file in `folder` for the final name `name`. Throws ExportError when
+    // the folder takes no file.
+    OutputFile(const Path& folder, const std::wstring& name);
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+    // Removes the temporary file when the file was not committed.
+    ~OutputFile() override;
+
+    // Appends bytes; throws ExportError when the disk refuses them (full, gone, ...).
+    void write(const void* bytes, std::size_t count) override;
+    void write(const std::string& text) { write(text.data(), text.size()); }
+    // Overwrites bytes already written; the checksum is then read back from the stored file.
+    void overwrite(std::int64_t offset, const void* bytes, std::size_t count) override;
+    std::int64_t size() const override { return size_; }
+
+    // Finishes the file and gives it its final name; without `replace` an existing file of that
+    // name is left alone and ExportError thrown. Returns the SHA-256 of the file's content as
+    // stored, in hexadecimal.
+    std::string commit(bool replace);
+
+    const Path& finalPath() const { return finalPath_; }
+    const std::wstring& name() const { return name_; }
+
+private:
+    void flush();
+    [[noreturn]] void fail(const std::string& what);
+    std::string hashStoredFile();
+
+    std::wstring name_;
+    Path finalPath_;
+    Path temporaryPath_;
+    BinaryFile file_;
+    std::vector<std::uint8_t> buffer_;
+    std::int64_t size_ = 0;
+    // Hashed as written, unless bytes already written were overwritten: then the stored file is
+    // read back.
+    BackgroundHash hash_;
+    bool overwritten_ = false;
+    bool committed_ = false;
+};
+
+// folder + separator + name.
+Path joinPath(const Path& folder, const std::wstring& name);
+
+}  // namespace tavrin::exporter

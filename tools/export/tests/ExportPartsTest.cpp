@@ -1,0 +1,326 @@
+// The exporter's parts that decide something on their own: checksums, clip choice, the command
+// line, the subtitle and telemetry texts, and the rename that never replaces a file unasked.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+
+#include "recording/LocalTime.h"
+#include "recording/TextEncoding.h"
+#include "tests/support/TestFolder.h"
+#include "tools/export/AviWriter.h"
+#include "tools/export/ClipSelection.h"
+#include "tools/export/ClipText.h"
+#include "tools/export/ExportError.h"
+#include "tools/export/ExportOptions.h"
+#include "tools/export/OutputFile.h"
+#include "tools/export/RiffSink.h"
+#include "tools/export/Sha256.h"
+
+namespace tavrin::exporter {
+namespace {
+
+std::string sha256Of(const std::string& text) {
+    Sha256 hash;
+    hash.add(text.data(), text.size());
+    return hash.finishHex();
+}
+
+TEST(Sha256, KnownDigests) {
+    const struct {
+        std::string message;
+        const char* digest;
+    } rows[] = {
+        {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+        {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+        {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
+         "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"},
+        {std::string(1000000, 'a'),
+         "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
+    };
+    for (const auto& row : rows) EXPECT_EQ(sha256Of(row.message), row.digest) << row.message.size();
+}
+
+// The processor's instructions (where it has them) and the portable code agree on every length
+// and on every way the input is cut into pieces.
+TEST(Sha256, InstructionsAndPortableCodeAgree) {
+    std::mt19937 random(5);
+    std::vector<std::uint8_t> data(4096 + 64);
+    for (auto& b : data) b = static_cast<std::uint8_t>(random());
+    std::uint32_t portable[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+    std::uint32_t instructions[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+    compressPortable(portable, data.data(), 64);
+    if (compressWithShaInstructions(instructions, data.data(), 64)) {
+        EXPECT_TRUE(std::equal(portable, portable + 8, instructions));
+    }
+    for (std::size_t length : {55u, 56u, 63u, 64u, 65u, 119u, 120u, 1000u, 4096u}) {
+        Sha256 whole;
+        whole.add(data.data(), length);
+        Sha256 pieces;
+        for (std::size_t at = 0; at < length; at += 7)
+            pieces.add(data.data() + at, std::min<std::size_t>(7, length - at));
+        EXPECT_EQ(whole.finishHex(), pieces.finishHex()) << length;
+    }
+}
+
+RecordingSummary recording(std::int64_t start, int slots, std::vector<std::pair<int, int>> events,
+                           bool readable = true) {
+    RecordingSummary r;
+    r.readable = readable;
+    r.startTime = start;
+    r.slotCount = slots;
+    for (int s = 0; s < slots; ++s) r.slotTimes.push_back(start + s / 28);
+    r.firstFrameTime = start;
+    r.lastFrameTime = start + (slots - 1) / 28;
+    for (auto [first, last] : events) r.events.push_back({first, last, start + first / 28, 1.0});
+    return r;
+}
+
+TEST(ClipSelection, EventsAreWindowedMergedAndJoinedAcrossRecordings) {
+    const std::int64_t t = 1335859200;
+    const struct {
+        const char* name;
+        std::vector<RecordingSummary> card;
+        double before, after;
+        std::vector<std::vector<ClipPiece>> clips;
+    } rows[] = {
+        {"window clipped to the recording",
+         {recording(t, 280, {{100, 104}})},
+         1,
+         2,
+         {{{0, 72, 161}}}},
+        {"at the very start", {recording(t, 280, {{3, 7}})}, 15, 15, {{{0, 0, 280}}}},
+        {"overlapping windows merge",
+         {recording(t, 560, {{100, 104}, {150, 154}, {500, 504}})},
+         1,
+         1,
+         {{{0, 72, 183}}, {{0, 472, 533}}}},
+        {"a join carries the window on",
+         {recording(t, 280, {{270, 274}}), recording(t + 10, 280, {})},
+         0,
+         1,
+         {{{0, 270, 280}, {1, 0, 23}}}},
+        {"a gap ends it",
+         {recording(t, 280, {{270, 274}}), recording(t + 13, 280, {})},
+         0,
+         1,
+         {{{0, 270, 280}}}},
+        {"an unreadable recording breaks the run",
+         {recording(t, 280, {{270, 274}}), recording(t + 10, 0, {}, false),
+          recording(t + 10, 280, {})},
+         0,
+         1,
+         {{{0, 270, 280}}}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::vector<Clip> clips = selectEvents(row.card, row.before, row.after);
+        ASSERT_EQ(clips.size(), row.clips.size());
+        for (std::size_t i = 0; i < clips.size(); ++i) EXPECT_EQ(clips[i].pieces, row.clips[i]);
+    }
+}
+
+TEST(ClipSelection, SpansFollowTheUnitsClockAcrossJoinsOnly) {
+    const std::int64_t t = 1335859200;
+    const std::vector<RecordingSummary> card = {recording(t, 280, {}), recording(t + 10, 280, {}),
+                                                recording(t + 100, 280, {})};
+    std::vector<Clip> clips = selectSpan(card, t + 5, t + 12);
+    ASSERT_EQ(clips.size(), 1u);
+    EXPECT_EQ(clips[0].pieces, (std::vector<ClipPiece>{{0, 140, 280}, {1, 0, 56}}));
+    EXPECT_EQ(clips[0].frames(), 196);
+    clips = selectSpan(card, t, t + 1000);
+    ASSERT_EQ(clips.size(), 2u);
+    EXPECT_EQ(clips[1].pieces, (std::vector<ClipPiece>{{2, 0, 280}}));
+    EXPECT_TRUE(selectSpan(card, t + 20, t + 100).empty());
+    EXPECT_EQ(selectRecordings(card).size(), 3u);
+}
+
+TEST(ExportOptions, CommandLines) {
+    const struct {
+        std::vector<std::wstring> args;
+        bool ok;
+        Mode mode;
+    } rows[] = {
+        {{L"--event", L"card"}, true, Mode::Event},
+        {{L"card", L"--before", L"2.5", L"--after", L"0", L"--event"}, true, Mode::Event},
+        {{L"--from", L"2012-05-01 08:00:00", L"--to", L"2012-05-01T08:01:00", L"card"},
+         true,
+         Mode::Span},
+        {{L"--snapshot", L"2012-05-01 08:00:00", L"--png", L"card"}, true, Mode::Snapshot},
+        {{L"--slot", L"12", L"0001_001.DAT"}, true, Mode::Snapshot},
+        {{L"--report", L"--json", L"card"}, true, Mode::Report},
+        {{L"--event"}, false, Mode::None},
+        {{L"--event", L"a", L"b"}, false, Mode::None},
+        {{L"--before", L"-1", L"--event", L"card"}, false, Mode::None},
+        {{L"--from", L"2012-04-31 08:00:00", L"--to", L"2012-05-01 08:00:00", L"card"},
+         false,
+         Mode::None},
+        {{L"--from", L"2012-05-01 25:00:00", L"--to", L"2012-05-01 08:00:00", L"card"},
+         false,
+         Mode::None},
+        {{L"--from", L"2012-05-01", L"--to", L"2012-05-02", L"card"}, false, Mode::None},
+        {{L"--snapshot", L"2012-05-01 08:00:00", L"--slot", L"1", L"card"}, false, Mode::None},
+        {{L"--slot", L"x1", L"card"}, false, Mode::None},
+        {{L"--out"}, false, Mode::None},
+    };
+    for (const auto& row : rows) {
+        ExportOptions options;
+        std::string error;
+        const bool ok = parseArguments(row.args, options, error);
+        EXPECT_EQ(ok, row.ok) << toUtf8(row.args[0]) << " " << error;
+        if (ok) {
+            EXPECT_EQ(options.mode, row.mode);
+        } else {
+            EXPECT_FALSE(error.empty());
+        }
+    }
+    ExportOptions options;
+    std::string error;
+    ASSERT_TRUE(parseArguments(
+        {L"--from", L"2012-05-01 08:00:00", L"--to", L"2012-05-01 08:01:00", L"card"}, options,
+        error));
+    EXPECT_EQ(options.from, makeLocalTime(2012, 5, 1, 8, 0, 0));
+    EXPECT_EQ(options.to - options.from, 60);
+}
+
+TEST(ClipText, SubtitlesEachSecondAndTelemetryEachSlot) {
+    std::vector<ClipFrame> frames(60);
+    const std::int64_t t = makeLocalTime(2012, 5, 1, 8, 10, 32);
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        frames[i].time = t + static_cast<std::int64_t>(i / 28);
+        frames[i].speed = 40;
+        frames[i].magnitude = i == 33 ? 1.856 : 0.1;
+        frames[i].marked = i >= 33 && i < 38;
+        frames[i].newPicture = i != 10;
+    }
+    EXPECT_EQ(
+        subtitleText(frames),
+        "1\r\n00:00:00,000 --> 00:00:01,000\r\n2012-05-01 08:10:32\r\n40 km/h  0.10 G\r\n\r\n"
+        "2\r\n00:00:01,000 --> 00:00:02,000\r\n2012-05-01 08:10:33\r\n40 km/h  1.86 "
+        "G\r\nEVENT\r\n\r\n"
+        "3\r\n00:00:02,000 --> 00:00:02,142\r\n2012-05-01 08:10:34\r\n40 km/h  0.10 G\r\n\r\n");
+    const std::string csv = telemetryCsv(frames);
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 61);
+    EXPECT_NE(csv.find("\r\n10,2012-05-01 08:10:32,0,0,0,0.1,40,0,0\r\n"), std::string::npos);
+    EXPECT_NE(csv.find("\r\n33,2012-05-01 08:10:33,0,0,0,1.856,40,1,1\r\n"), std::string::npos);
+}
+
+// The temporary file takes the final name only when asked to replace it or when the name is
+// free; a failed or abandoned file leaves nothing behind.
+TEST(OutputFile, CommitsUnderItsNameOnlyWhenThatReplacesNothingUnasked) {
+    test::TestFolder folder;
+    {
+        OutputFile file(folder.path(), L"clip.avi");
+        file.write(std::string("0123456789"));
+        file.overwrite(2, "ab", 2);
+        EXPECT_EQ(file.commit(false), sha256Of("01ab456789"));
+    }
+    EXPECT_EQ(test::readBytes(folder.file(L"clip.avi")),
+              (test::Bytes{'0', '1', 'a', 'b', '4', '5', '6', '7', '8', '9'}));
+    {
+        OutputFile again(folder.path(), L"clip.avi");
+        again.write(std::string("other"));
+        EXPECT_THROW(again.commit(false), ExportError);
+    }
+    {
+        OutputFile abandoned(folder.path(), L"never.avi");
+        abandoned.write(std::string("half"));
+    }
+    EXPECT_EQ(folder.entries(), std::vector<std::wstring>{L"clip.avi"});
+    EXPECT_EQ(test::readBytes(folder.file(L"clip.avi")).size(), 10u);
+    {
+        OutputFile forced(folder.path(), L"clip.avi");
+        forced.write(std::string("new"));
+        forced.commit(true);
+    }
+    EXPECT_EQ(test::readBytes(folder.file(L"clip.avi")), (test::Bytes{'n', 'e', 'w'}));
+    EXPECT_THROW(OutputFile(folder.file(L"gone"), L"x.avi"), ExportError);
+}
+
+// The checksum is taken as the bytes go to the disk; bytes written over after they went there
+// make it read the stored file back instead. Either way it is the checksum of the file.
+TEST(OutputFile, ChecksumIsThatOfTheStoredFile) {
+    test::TestFolder folder;
+    std::string content(3 * 1024 * 1024 + 17, 'x');
+    for (std::size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 131 % 251);
+    for (const std::int64_t overwriteAt :
+         {std::int64_t{-1}, std::int64_t{5}, std::int64_t{3 * 1024 * 1024 + 3}}) {
+        SCOPED_TRACE(overwriteAt);
+        OutputFile file(folder.path(), L"big.avi");
+        std::string expected = content;
+        for (std::size_t at = 0; at < content.size(); at += 70001) {
+            file.write(content.data() + at, std::min<std::size_t>(70001, content.size() - at));
+        }
+        if (overwriteAt >= 0) {
+            file.overwrite(overwriteAt, "ABCD", 4);
+            expected.replace(static_cast<std::size_t>(overwriteAt), 4, "ABCD");
+        }
+        EXPECT_EQ(file.commit(true), sha256Of(expected));
+        const test::Bytes stored = test::readBytes(folder.file(L"big.avi"));
+        EXPECT_TRUE(std::string(stored.begin(), stored.end()) == expected);
+    }
+}
+
+// A file in memory that counts how often it is written over.
+class MemorySink : public RiffSink {
+public:
+    void write(const void* bytes, std::size_t count) override {
+        const auto* in = static_cast<const std::uint8_t*>(bytes);
+        data.insert(data.end(), in, in + count);
+    }
+    void overwrite(std::int64_t offset, const void* bytes, std::size_t count) override {
+        ++overwrites;
+        std::memcpy(data.data() + offset, bytes, count);
+    }
+    std::int64_t size() const override { return static_cast<std::int64_t>(data.size()); }
+    std::vector<std::uint8_t> data;
+    int overwrites = 0;
+};
+
+// Frames of varied sizes, written through `sink`; `sizes` may differ from what was planned.
+void writeFrames(RiffSink& sink, const std::vector<std::size_t>& sizes, std::int64_t limit) {
+    AviWriter avi(sink, 64, 48, 400000, limit);
+    std::vector<std::uint8_t> bytes(20000);
+    for (std::size_t i = 0; i < sizes.size(); ++i) {
+        for (std::size_t k = 0; k < sizes[i]; ++k) bytes[k] = static_cast<std::uint8_t>(i + k);
+        avi.addFrame(bytes.data(), sizes[i], bytes.data(), 470 + i % 2);
+    }
+    avi.finish();
+}
+
+// A video written to its planned layout (in one or several RIFF parts) never goes back over
+// itself, so its checksum can be taken as it is written; one that leaves the plan (a picture
+// that could not be read) still comes out exactly as if there had been no plan.
+TEST(AviWriter, PlannedFilesAreWrittenOnceAndUnplannedOnesAlike) {
+    std::vector<std::size_t> sizes;
+    for (int i = 0; i < 60; ++i) sizes.push_back(3000 + (i * 7919) % 9000);
+    for (const std::int64_t limit : {kRiffLimit, std::int64_t{100000}}) {
+        SCOPED_TRACE(limit);
+        RiffLayout layout;
+        writeFrames(layout, sizes, limit);
+        MemorySink plain;
+        writeFrames(plain, sizes, limit);
+        EXPECT_GT(plain.overwrites, 0);
+        EXPECT_EQ(layout.size(), plain.size());
+
+        MemorySink planned;
+        PlannedSink asPlanned(planned, layout);
+        writeFrames(asPlanned, sizes, limit);
+        EXPECT_EQ(planned.overwrites, 0);
+        EXPECT_TRUE(asPlanned.asPlanned());
+        EXPECT_TRUE(planned.data == plain.data);
+
+        std::vector<std::size_t> changed = sizes;
+        changed[30] += 501;
+        MemorySink unplanned;
+        writeFrames(unplanned, changed, limit);
+        MemorySink offPlan;
+        PlannedSink leavesPlan(offPlan, layout);
+        writeFrames(leavesPlan, changed, limit);
+        EXPECT_FALSE(leavesPlan.asPlanned());
+        EXPECT_TRUE(offPlan.data == unplanned.data);
+    }
+}
+
+}  // namespace
+}  // namespace tavrin::exporter
