@@ -1,22 +1,20 @@
 #pragma once
 
-#include <array>
-#include <cstddef>
 #include <cstdint>
 
 namespace tavrin {
 
 // No output can have played more of its sound than the time since it started. Wine's waveform
-// output reports 100 ms played the moment it starts (counted as played before it reaches the
-// sound server), and the sound is heard that much later than the position says for as long as
-// the output runs. How far the reported position leads the time since the start is measured
-// over the output's first second (the middle of the readings, so that one late reading does not
-// count), and when it is above zero that impossible part is taken off every reading from then
-// on. A device that reports what it really played never leads, so its position is left as it is.
+// output reports 100 ms played the moment it starts (its own buffer, counted as played before it
+// reaches the sound server), and the sound is heard that much later than the position says for
+// as long as the output runs. The smallest lead of the reported position over the time since the
+// start, when it is above zero, is that impossible part, and it is taken off every reading. A
+// device that reports what it really played never leads, so its position is left as it is. The
+// lead only ever shrinks: where the count falls behind the time that passes (it stands still, or
+// runs slow for a few seconds after the start) the sound has been heard on all the same, and the
+// part to take off is smaller by as much.
 class StartLeadCorrection {
 public:
-    static constexpr std::uint32_t kSettleMs = 1000;
-
     // Output began at clock time `nowMs` (the millisecond clock).
     void start(std::uint32_t nowMs);
     // The position to report for `playedMs` played since the start, as read at `nowMs`.
@@ -25,10 +23,8 @@ public:
     std::int32_t leadMs() const { return lead_ > 0 ? lead_ : 0; }
 
 private:
+    bool hasReading_ = false;
     std::uint32_t startMs_ = 0;
-    // The leads read during the first second, as many as fit.
-    std::array<std::int32_t, 64> leads_{};
-    std::size_t readings_ = 0;
     std::int32_t lead_ = 0;
 };
 

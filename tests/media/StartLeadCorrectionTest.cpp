@@ -38,27 +38,27 @@ TEST(StartLeadCorrectionTest, WhatADeviceClaimsBeforeItCanHavePlayedIsTakenOff) 
     correction.start(1000);
     expectReadings(correction, {{1002, 100, 2},
                                 {1013, 110, 13},
-                                {1024, 120, 23},  // a late tick
+                                {1024, 120, 24},  // a late tick: the lead is 96 from now on
                                 {1034, 130, 34},
                                 {61024, 60120, 60024}});
     EXPECT_EQ(correction.leadMs(), 96);
 }
 
-TEST(StartLeadCorrectionTest, TheLeadIsTheMiddleOfTheFirstSecondsReadingsAndHoldsAfterIt) {
+TEST(StartLeadCorrectionTest, TheLeadShrinksWhileTheDeviceStandsStillAndComesBackOnlyOnARestart) {
     StartLeadCorrection correction;
     correction.start(0);
-    expectReadings(correction, {{1, 101, 1},
-                                {35, 135, 35},
-                                // The count stood still for 50 ms: one reading does not count.
-                                {70, 120, 20},
-                                {105, 205, 105},
-                                // Nor does any after the first second.
-                                {2000, 2040, 1940},
-                                {2035, 2135, 2035}});
-    EXPECT_EQ(correction.leadMs(), 100);
-    // A new output measures anew.
-    correction.start(3000);
-    expectReadings(correction, {{3001, 51, 1}, {3040, 90, 40}});
+    expectReadings(correction, {{1, 100, 1},
+                                {200, 300, 201},
+                                // Out of data for 60 ms: the server plays what it held meanwhile.
+                                {260, 300, 260},
+                                {270, 310, 270},
+                                {400, 440, 400},
+                                // Standing still past everything held: the lead is gone.
+                                {700, 440, 440},
+                                {800, 540, 540}});
+    EXPECT_EQ(correction.leadMs(), 0);
+    correction.start(900);
+    expectReadings(correction, {{901, 100, 1}});
     // Across the wrap of the millisecond clock.
     correction.start(0xFFFFFFF0u);
     expectReadings(correction, {{0xFFFFFFF2u, 100, 2}, {0x00000010u, 132, 34}});
