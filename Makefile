@@ -54,11 +54,12 @@ demo: build
 	@tools/demo/run-demo.sh $(BUILD)
 
 BENCHES := decode_bench scan_bench export_bench
-# Windows-only benchmarks (they drive windows, sound and the player): run under Wine only.
-WINE_BENCHES := playback_bench
+# Windows-only benchmarks (they drive windows, sound and the player): run under Wine only. The
+# heard benchmark records the sound server's monitor with the host's parec while it plays.
+WINE_BENCHES := playback_bench heard_bench
 
 # Every figure goes to the screen and to $(BUILD)/bench/bench.txt; the report beside it sets each
-# against its target and plots the playback offset from the playback benchmark's traces.
+# against its target and plots the playback and heard offsets from the benchmarks' traces.
 BENCH_OUT := $(BUILD)/bench
 
 bench: setup

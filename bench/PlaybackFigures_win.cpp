@@ -1,29 +1,12 @@
 #include "bench/PlaybackFigures_win.h"
 
-#include <algorithm>
 #include <cmath>
 #include <set>
 
+#include "bench/Statistics.h"
 #include "media/ISoundPlayer.h"
 
 namespace tavrin::bench {
-namespace {
-
-double median(std::vector<double> values) {
-    if (values.empty()) return 0;
-    std::sort(values.begin(), values.end());
-    const std::size_t middle = values.size() / 2;
-    return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
-double nearestRankPercentile(std::vector<double> values, double percent) {
-    if (values.empty()) return 0;
-    std::sort(values.begin(), values.end());
-    const auto rank = static_cast<std::size_t>(std::ceil(percent / 100.0 * values.size()));
-    return values[std::max<std::size_t>(rank, 1) - 1];
-}
-
-}  // namespace
 
 PlaybackFigures playbackFigures(const std::vector<PictureArrival>& arrivals,
                                 std::int32_t frameCount, double frameDurationMs) {

@@ -2,6 +2,7 @@
 
 #include <mmsystem.h>
 
+#include "bench/PerformanceClock_win.h"
 #include "media/ISoundPlayer.h"
 
 namespace tavrin::bench {
@@ -18,6 +19,7 @@ LRESULT WatchedPlayer::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         PictureArrival arrival;
         // Read the clock first, so the bookkeeping below does not count as delay.
         arrival.time = timeGetTime();
+        arrival.counterMs = performanceMs();
         ISoundPlayer& sound = soundPlayer();
         arrival.soundPositionMs = sound.getPosition();
         arrival.soundState = sound.getState();

@@ -16,7 +16,8 @@ struct PictureArrival {
     std::int32_t playerState = 0;  // VideoPlayer::State
     std::int32_t soundState = 0;   // SoundState
     std::int32_t soundPositionMs = 0;
-    DWORD time = 0;                // timeGetTime
+    DWORD time = 0;        // timeGetTime
+    double counterMs = 0;  // the performance counter, for setting against outside clocks
 };
 
 // The real player, watched: every picture arrival is noted before the player handles it.

@@ -57,13 +57,17 @@ void WaveAudioPlayer::open(const Path& path) {
     WaveData wave = readWaveFile(path);
     if (wave.samples.size() > static_cast<std::size_t>(INT32_MAX)) throw Exception(path);
     std::int32_t chunkSize = waveChunkSize(wave.format);
-    std::vector<std::uint8_t> mixBuffer(2 * static_cast<std::size_t>(chunkSize));
+    const RateConversion rates{wave.format.samplesPerSecond,
+                               outputRateFor(wave.format.samplesPerSecond)};
+    // A chunk of the track becomes at most this many samples of the output.
+    const auto outputChunkSize = static_cast<std::size_t>(outputSamplesBefore(rates, chunkSize));
+    std::vector<std::uint8_t> mixBuffer(2 * outputChunkSize);
 
     WAVEFORMATEX format = {};
     format.wFormatTag = wave.format.formatTag;
     format.nChannels = wave.format.channels;
-    format.nSamplesPerSec = wave.format.samplesPerSecond;
-    format.nAvgBytesPerSec = wave.format.averageBytesPerSecond;
+    format.nSamplesPerSec = rates.outputRate;
+    format.nAvgBytesPerSec = rates.outputRate * wave.format.blockAlign;
     format.nBlockAlign = wave.format.blockAlign;
     format.wBitsPerSample = wave.format.bitsPerSample;
     format.cbSize = 0;
@@ -77,8 +81,8 @@ void WaveAudioPlayer::open(const Path& path) {
 
     std::array<WAVEHDR, 2> headers{};
     for (int i = 0; i < 2; ++i) {
-        headers[i].lpData = reinterpret_cast<LPSTR>(mixBuffer.data() + i * chunkSize);
-        headers[i].dwBufferLength = static_cast<DWORD>(chunkSize);
+        headers[i].lpData = reinterpret_cast<LPSTR>(mixBuffer.data() + i * outputChunkSize);
+        headers[i].dwBufferLength = static_cast<DWORD>(outputChunkSize);
     }
     // Prepared headers must stay where they are, so they are prepared in place.
     headers_ = headers;
@@ -97,6 +101,8 @@ void WaveAudioPlayer::open(const Path& path) {
     data_ = std::move(wave.samples);
     dataLength_ = static_cast<std::int32_t>(data_.size());
     chunkSize_ = chunkSize;
+    rates_ = rates;
+    origin_ = 0;
     mixBuffer_ = std::move(mixBuffer);
     dataRate_ = waveDataRate(format_);
     nextHeader_ = 0;
@@ -166,9 +172,12 @@ WaveAudioPlayer::FeedResult WaveAudioPlayer::feed(std::int64_t position) {
     if (queued_[index]) return result;
 
     WAVEHDR& header = headers_[index];
-    scaleSamples(data_.data() + chunk.start, static_cast<std::size_t>(chunk.count), volume_,
-                 reinterpret_cast<std::uint8_t*>(header.lpData));
-    header.dwBufferLength = static_cast<DWORD>(chunk.count);
+    auto* samples = reinterpret_cast<std::uint8_t*>(header.lpData);
+    const std::int64_t first = outputSamplesBefore(rates_, chunk.start - origin_);
+    const std::int64_t last = outputSamplesBefore(rates_, chunk.end - origin_);
+    resampleTrack(data_.data(), dataLength_, origin_, rates_, first, last, samples);
+    scaleSamples(samples, static_cast<std::size_t>(last - first), volume_, samples);
+    header.dwBufferLength = static_cast<DWORD>(last - first);
     header.dwUser = generation_;
     if (waveOutWrite(device_.get(), &header, sizeof(WAVEHDR)) != MMSYSERR_NOERROR) return result;
     result.queued = true;
@@ -197,8 +206,10 @@ void WaveAudioPlayer::play(std::int32_t ms) {
 
     std::int32_t p = msToBytes(format_, dataLength_, ms);
     startOffsetMs_ = static_cast<std::int32_t>(bytesToMs(format_, dataLength_, p));
+    origin_ = p;
     buffersQueued_ = 0;
 
+    startLead_.start(timeGetTime());
     FeedResult first = feed(p);
     if (first.count > 0) feed(std::int64_t{p} + first.count);
     if (buffersQueued_ > 0) return;
@@ -242,8 +253,10 @@ std::int32_t WaveAudioPlayer::getPosition() {
     if (waveOutGetPosition(device_.get(), &time, sizeof time) != MMSYSERR_NOERROR ||
         time.wType != TIME_BYTES)
         return 0;
-    const std::int32_t deviceMs =
-        static_cast<std::int32_t>(bytesToMs(format_, dataLength_, time.u.cb)) + startOffsetMs_;
+    // The device counts its own samples; the track's that they stand for give the position.
+    const std::int64_t played = trackSamplesPlayed(rates_, time.u.cb);
+    const auto playedMs = static_cast<std::int32_t>(bytesToMs(format_, dataLength_, played));
+    const std::int32_t deviceMs = startLead_.correct(playedMs, timeGetTime()) + startOffsetMs_;
     if (state_ != kSoundPlaying) {
         smoother_.reset();
         return deviceMs;

@@ -9,8 +9,10 @@
 
 #include "media/ISoundPlayer.h"
 #include "media/PositionSmoother.h"
+#include "media/StartLeadCorrection.h"
 #include "media/WaveFile.h"
 #include "media/WaveOutDevice_win.h"
+#include "media/WaveResampling.h"
 #include "ui/Window_win.h"
 
 namespace tavrin {
@@ -92,8 +94,14 @@ private:
     std::vector<std::uint8_t> data_;
     std::int32_t dataLength_ = 0;
     std::int32_t chunkSize_ = 0;
+    // The track's rate and the output's (see WaveResampling.h), and the track sample the
+    // current output began at.
+    RateConversion rates_{};
+    std::int64_t origin_ = 0;
     std::vector<std::uint8_t> mixBuffer_;
     DWORD playStartTime_ = 0;
+    // Takes off what a device claims to have played before it can have (see the class).
+    StartLeadCorrection startLead_;
     // Evens out devices whose byte counter moves in coarse steps.
     PositionSmoother smoother_;
     bool finished_ = false;

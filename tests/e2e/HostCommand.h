@@ -7,10 +7,11 @@
 
 #include <string>
 
+#include "tests/support/HostShell_win.h"
+
 namespace tavrin::e2e {
 
-// The host's path for a Windows path, by Wine's own translation; "" outside Wine.
-std::string hostPath(const std::wstring& windowsPath);
+using test::hostPath;
 
 // Whether commands can run on the host here (under Wine).
 bool hostCommandsAvailable();

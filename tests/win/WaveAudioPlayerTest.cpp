@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "media/ISoundPlayer.h"
+#include "media/PositionSmoother.h"
 #include "media/WaveAudioPlayer_win.h"
 #include "tests/e2e/ProcessFigures.h"
 #include "tests/win/MessagePump.h"
@@ -254,6 +255,24 @@ TEST_F(WaveAudioPlayerTest, PlayAtAPositionStartsThereAndAtTheEndFinishesAtOnce)
         pumpFor(100);
         EXPECT_EQ(doneCount, 1) << "at " << end;
         doneCount = 0;
+    }
+}
+
+// Wine's output says it played 100 ms the moment it starts, and the sound is then heard that much
+// after the position; the player reports no more than the time since the start can have played.
+TEST_F(WaveAudioPlayerTest, NeverReportsMoreThanCanHaveBeenPlayed) {
+    player->open(path);
+    for (std::int32_t from : {0, 700}) {
+        const DWORD start = timeGetTime();
+        player->play(from);
+        for (int reading = 0; reading < 20; ++reading) {
+            const std::int32_t played = player->getPosition() - player->startOffsetMs();
+            const auto elapsed = static_cast<std::int32_t>(timeGetTime() - start);
+            // The device's own steps of 10 ms, and as much again that the smoother runs on.
+            EXPECT_LE(played, elapsed + 2 * PositionSmoother::kMaxLeadMs + 2)
+                << "from " << from << " ms, after " << elapsed << " ms";
+            pumpFor(15);
+        }
     }
 }
 

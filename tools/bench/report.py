@@ -5,8 +5,9 @@ reference it was measured against in the same run, and a plot of the playback of
     report.py BENCH_OUTPUT TRACE_FOLDER REPORT_FOLDER
 
 BENCH_OUTPUT holds the benchmarks' lines ("bench: NAME = VALUE UNIT"); TRACE_FOLDER the playback
-benchmark's per-picture traces (playback_WIDTHxHEIGHT.csv), if any. Writes REPORT_FOLDER/report.md
-and REPORT_FOLDER/playback-offset.png.
+benchmark's per-picture traces (playback_WIDTHxHEIGHT.csv) and the heard benchmark's (heard.csv),
+if any. Writes REPORT_FOLDER/report.md, REPORT_FOLDER/playback-offset.png and
+REPORT_FOLDER/heard-offset.png.
 """
 
 import csv
@@ -42,6 +43,10 @@ TARGETS = [
     (r"export_ratio_wine$", "<= 1.6", lambda v: v <= 1.6,
      "one sequential read of the archives plus one write of as many bytes "
      "(export_reference_seconds_wine)"),
+    (r"heard_offset_median_ms.*", "within 36 ms", lambda v: abs(v) <= 36.0,
+     "the sound heard on the sound server's monitor when the screen was grabbed"),
+    (r"heard_drift_ms_per_min.*", "below 5 ms/min", lambda v: abs(v) < 5.0,
+     "the sound heard on the sound server's monitor when the screen was grabbed"),
 ]
 
 
@@ -70,6 +75,16 @@ def read_trace(path):
             if row["sound_state"] != "1":  # the sound was playing
                 continue
             points.append((int(row["ms"]), int(row["frame"]) * FRAME_MS - int(row["sound_ms"])))
+    return points
+
+
+def read_heard_trace(path):
+    """(ms since playback began, offset in ms) for every grab of the screen with sound heard."""
+    points = []
+    with open(path, newline="") as f:
+        for row in csv.DictReader(f):
+            if row["source"] == "screen":
+                points.append((float(row["ms"]), float(row["shown_ms"]) - float(row["heard_ms"])))
     return points
 
 
@@ -135,6 +150,15 @@ def main(bench_output, trace_folder, out_folder):
                   "either side (36 ms), the line is zero; positive means the picture is ahead."
                   % ", ".join(s for s, _ in series), "",
                   "![playback offset](playback-offset.png)", ""]
+    heard = os.path.join(trace_folder, "heard.csv")
+    if os.path.exists(heard):
+        plot([("heard", read_heard_trace(heard))], os.path.join(out_folder, "heard-offset.png"),
+             height=160)
+        lines += ["## Heard offset over time", "",
+                  "The frame on screen (grabbed 20 times a second) minus the sound heard at that "
+                  "moment (the sound server's monitor matched to the recording's track), over the "
+                  "heard benchmark's recording. Band and line as above.", "",
+                  "![heard offset](heard-offset.png)", ""]
     with open(os.path.join(out_folder, "report.md"), "w", encoding="utf-8") as f:
         f.write("\n".join(lines))
     print("bench report: %s" % os.path.join(out_folder, "report.md"))

@@ -21,6 +21,15 @@ bench: cpu_per_second_640x480_wine = 0.1 s/s
 bench: scan_ms = 12.0 ms
 bench: export_ratio = 1.25 ratio
 bench: export_ratio_wine = 1.7 ratio
+bench: heard_offset_median_ms_wine = -20.5 ms
+bench: heard_offset_p95_ms_wine = 50.0 ms
+bench: heard_drift_ms_per_min_wine = 41.0 ms/min
+"""
+
+HEARD = """ms,source,shown_ms,heard_ms
+120.0,screen,107.1,100.0
+170.0,device,150,100.0
+60000.0,screen,60035.7,59900.0
 """
 
 TRACE = """ms,frame,picture,player_state,sound_state,sound_ms
@@ -38,6 +47,8 @@ class ReportTest(unittest.TestCase):
         os.makedirs(os.path.join(self.folder, "trace"))
         with open(os.path.join(self.folder, "trace", "playback_640x480.csv"), "w") as f:
             f.write(TRACE)
+        with open(os.path.join(self.folder, "trace", "heard.csv"), "w") as f:
+            f.write(HEARD)
         report.main(os.path.join(self.folder, "bench.txt"), os.path.join(self.folder, "trace"),
                     self.folder)
         with open(os.path.join(self.folder, "report.md"), encoding="utf-8") as f:
@@ -55,7 +66,10 @@ class ReportTest(unittest.TestCase):
         self.assertIn("| 12 ms |  |  |", self.row("scan_ms"))
         self.assertIn("| <= 1.3 | yes |", self.row("export_ratio"))
         self.assertIn("| <= 1.6 | no |", self.row("export_ratio_wine"))
-        self.assertIn("9 figures, 3 targets missed.", self.text)
+        self.assertIn("| within 36 ms | yes |", self.row("heard_offset_median_ms_wine"))
+        self.assertIn("| 50 ms |  |  |", self.row("heard_offset_p95_ms_wine"))
+        self.assertIn("| below 5 ms/min | no |", self.row("heard_drift_ms_per_min_wine"))
+        self.assertIn("12 figures, 4 targets missed.", self.text)
         self.assertNotIn("some other line", self.text)
 
     def test_the_offset_plot_takes_only_pictures_timed_against_playing_sound(self):
@@ -66,6 +80,13 @@ class ReportTest(unittest.TestCase):
             width, height = png_reader.header(f.read())[:2]
         self.assertEqual((900, 320), (width, height))
         self.assertIn("![playback offset](playback-offset.png)", self.text)
+
+    def test_the_heard_plot_takes_the_screens_frames_against_the_heard_sound(self):
+        points = report.read_heard_trace(os.path.join(self.folder, "trace", "heard.csv"))
+        self.assertEqual([(120.0, 107.1 - 100.0), (60000.0, 60035.7 - 59900.0)], points)
+        with open(os.path.join(self.folder, "heard-offset.png"), "rb") as f:
+            self.assertEqual((900, 160), png_reader.header(f.read())[:2])
+        self.assertIn("![heard offset](heard-offset.png)", self.text)
 
 
 if __name__ == "__main__":

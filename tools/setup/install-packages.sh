@@ -30,8 +30,8 @@ packages=(
     libjpeg62-turbo-dev libpng-dev zlib1g-dev
     # clang with sanitizer runtimes for the native checks
     clang libclang-rt-14-dev
-    # running the Windows binaries headless
-    wine wine64 xvfb x11-utils xauth pulseaudio
+    # running the Windows binaries headless; parec records what the sound server plays
+    wine wine64 xvfb x11-utils xauth pulseaudio pulseaudio-utils
     # the symbol font Wine draws the title-bar buttons with (otherwise they show as letters)
     fonts-wine
     # Japanese UI text has to render and round-trip
