@@ -166,8 +166,8 @@ std::unique_ptr<Image> decodeOrThrow(Decompressor& d, const std::uint8_t* bytes,
     // buffer; the picture is the only full-size allocation.
     const JDIMENSION width = d.info.output_width;
     const int height = image->height();
-    std::vector<JSAMPLE> buffer(kScanlineOffset +
-                                ((static_cast<std::size_t>(width) * components + 3) & ~std::size_t{3}));
+    std::vector<JSAMPLE> buffer(
+        kScanlineOffset + ((static_cast<std::size_t>(width) * components + 3) & ~std::size_t{3}));
     JSAMPROW rows[1] = {buffer.data() + kScanlineOffset};
     while (d.info.output_scanline < d.info.output_height) {
         std::uint8_t* out = image->row(height - 1 - static_cast<int>(d.info.output_scanline));
@@ -184,10 +184,10 @@ std::unique_ptr<Image> decodeOrThrow(Decompressor& d, const std::uint8_t* bytes,
     _mm_sfence();  // the streamed rows are complete before the picture is handed on
 #endif
     jpeg_finish_decompress(&d.info);
-    if (shrinksTo({image->width(), image->height()}, wanted)) {
-        // Short of memory for the smaller copy, the drawing's stretch does the rest.
-        std::unique_ptr<Image> shrunk = shrinkImage(*image, wanted);
-        if (shrunk) return shrunk;
+    if (resamplesTo({image->width(), image->height()}, wanted, d.info.scale_denom > 1)) {
+        // Short of memory for the copy, the drawing's stretch does the rest.
+        std::unique_ptr<Image> resampled = resampleImage(*image, wanted);
+        if (resampled) return resampled;
     }
     return image;
 }

@@ -22,16 +22,21 @@ struct PictureSize {
 // The JPEG decoder can divide a picture's size by 2, 4 or 8 while decoding, at a fraction of the
 // cost of a full decode. This is the largest of 1, 2, 4 and 8 that still leaves a `width` x
 // `height` picture covering `wanted` in both directions (sizes rounded up, as the decoder
-// rounds them), so what remains is only ever shrinking; 1 for an empty `wanted`.
+// rounds them), so what remains is only ever shrinking; 1 for an empty `wanted`. The one
+// exception is a half-size picture at most 2 % short of the box, which is taken too and left to
+// the drawing's stretch for the rest.
 int reductionToCover(int width, int height, PictureSize wanted);
 
-// True when a picture of `size` is to be shrunk to `wanted`: it is larger in one direction and
-// smaller in neither. Pictures smaller than the box are left to the drawing's stretch.
-bool shrinksTo(PictureSize size, PictureSize wanted);
+// True when a decoded picture of `size` is to be resampled to `wanted`: when it is larger in one
+// direction and smaller in neither, and when a picture decoded at reduced size (`reduced`) falls
+// short of the box by no more than 2 %, as reductionToCover allows. A full-size picture smaller
+// than the box is left to the drawing's stretch.
+bool resamplesTo(PictureSize size, PictureSize wanted, bool reduced);
 
-// `image` shrunk to `size` (no larger than the image in either direction): each pixel is the
-// mean of the source area it covers, weighted by how much of each source pixel it covers, as a
-// good filter does; the fourth byte is 0. Null when memory is short.
-std::unique_ptr<Image> shrinkImage(const Image& image, PictureSize size);
+// `image` resampled to `size` (at most 2 % larger than the image in either direction): each
+// pixel is the mean of the source area it covers, weighted by how much of each source pixel it
+// covers, as a good filter does; the fourth byte is 0. Null when memory is short or `size` is
+// outside that range.
+std::unique_ptr<Image> resampleImage(const Image& image, PictureSize size);
 
 }  // namespace tavrin

@@ -38,14 +38,20 @@ TEST(ReductionToCover, TheLargestDivisionThatStillCoversTheBox) {
     };
     const Row rows[] = {
         {1280, 960, {640, 480}, 2},  // exactly half
-        {1280, 960, {650, 487}, 1},  // a little more than half: full size, then shrunk
-        {1280, 960, {639, 479}, 2}, {1280, 960, {320, 240}, 4}, {1280, 960, {321, 240}, 2},
-        {1280, 960, {160, 120}, 8}, {1280, 960, {40, 30}, 8},  // never more than the decoder offers
+        {1280, 960, {650, 487}, 2},  // up to 2 % more than half: half size, a little enlarged
+        {1280, 960, {653, 487}, 1},  // more: full size, then shrunk
+        {1280, 960, {650, 490}, 1},
+        {1280, 960, {639, 479}, 2},
+        {1280, 960, {320, 240}, 4},
+        {1280, 960, {321, 240}, 2},
+        {1280, 960, {160, 120}, 8},
+        {1280, 960, {40, 30}, 8},    // never more than the decoder offers
         {1281, 961, {161, 121}, 8},  // the decoder rounds the divided size up
         {640, 480, {650, 487}, 1},   // smaller than the box: its own size
-        {640, 480, {640, 480}, 1},  {56575, 96, {640, 480}, 1},  // covers the box in one direction
-                                                                 // only
-        {1280, 960, {0, 0}, 1},                                  // no box: its own size
+        {640, 480, {640, 480}, 1},
+        {56575, 96, {640, 480}, 1},  // covers the box in one direction
+                                     // only
+        {1280, 960, {0, 0}, 1},      // no box: its own size
         {1280, 960, {640, 0}, 1},
     };
     for (const Row& row : rows) {
@@ -55,20 +61,20 @@ TEST(ReductionToCover, TheLargestDivisionThatStillCoversTheBox) {
     }
 }
 
-TEST(ShrinkImage, EachPixelIsTheMeanOfTheAreaItCovers) {
+TEST(ResampleImage, EachPixelIsTheMeanOfTheAreaItCovers) {
     struct Row {
         int width, height;
         PictureSize size;
     };
     // Whole and fractional ratios, odd widths (the last pixel of a row is handled alone), one
-    // direction only, and a ratio above two.
-    const Row rows[] = {{64, 48, {32, 24}}, {203, 37, {97, 20}}, {101, 77, {100, 76}},
-                        {90, 30, {90, 17}}, {33, 40, {7, 40}},   {1280, 7, {651, 3}},
-                        {17, 13, {1, 1}}};
+    // direction only, a ratio above two, and the slight enlargements a half-size decode may need.
+    const Row rows[] = {{64, 48, {32, 24}}, {203, 37, {97, 20}},    {101, 77, {100, 76}},
+                        {90, 30, {90, 17}}, {33, 40, {7, 40}},      {1280, 7, {651, 3}},
+                        {17, 13, {1, 1}},   {640, 480, {648, 486}}, {101, 77, {103, 77}}};
     unsigned seed = 7;
     for (const Row& row : rows) {
         std::unique_ptr<Image> image = noisyImage(row.width, row.height, ++seed);
-        std::unique_ptr<Image> shrunk = shrinkImage(*image, row.size);
+        std::unique_ptr<Image> shrunk = resampleImage(*image, row.size);
         ASSERT_TRUE(shrunk) << row.width << "x" << row.height;
         ASSERT_EQ(shrunk->width(), row.size.width);
         ASSERT_EQ(shrunk->height(), row.size.height);
@@ -91,11 +97,28 @@ TEST(ShrinkImage, EachPixelIsTheMeanOfTheAreaItCovers) {
     }
 }
 
-TEST(ShrinkImage, RefusesWhatIsNotAShrink) {
-    std::unique_ptr<Image> image = noisyImage(40, 30, 1);
-    for (PictureSize size : {PictureSize{40, 30}, PictureSize{41, 30}, PictureSize{20, 31},
+TEST(ResampleImage, RefusesItsOwnSizeAndMoreThanASlightEnlargement) {
+    std::unique_ptr<Image> image = noisyImage(100, 50, 1);
+    for (PictureSize size : {PictureSize{100, 50}, PictureSize{103, 50}, PictureSize{50, 52},
                              PictureSize{0, 10}, PictureSize{}}) {
-        EXPECT_FALSE(shrinkImage(*image, size)) << size.width << "x" << size.height;
+        EXPECT_FALSE(resampleImage(*image, size)) << size.width << "x" << size.height;
+    }
+}
+
+TEST(ResamplesTo, ShrinksAlwaysAndEnlargesSlightlyOnlyWhatWasDecodedReduced) {
+    struct Row {
+        PictureSize size, wanted;
+        bool reduced, resampled;
+    };
+    const Row rows[] = {
+        {{1280, 960}, {648, 486}, false, true}, {{640, 480}, {648, 486}, true, true},
+        {{640, 480}, {648, 486}, false, false},  // a full decode is left to the stretch
+        {{640, 480}, {660, 495}, true, false},  {{640, 480}, {640, 480}, true, false},
+        {{640, 480}, {}, true, false},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(resamplesTo(row.size, row.wanted, row.reduced), row.resampled)
+            << row.size.width << " into " << row.wanted.width << ", reduced " << row.reduced;
     }
 }
 
