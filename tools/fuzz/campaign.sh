@@ -5,12 +5,14 @@
 # closed). Prints per target the executions, their rate, the coverage and the corpus size; inputs
 # that make a target fail go to BUILD/fuzz-findings, and the campaign then ends with status 1.
 #
-#   campaign.sh BUILD SECONDS
+#   campaign.sh BUILD SECONDS [TARGET...]    (every target when none is named)
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 BUILD=$(realpath "$1")
 SECONDS_EACH=$2
+shift 2
+ONLY=" $* "
 FUZZ=$BUILD/fuzz/tests/fuzz
 LIST=$FUZZ/fuzz-targets.txt
 CORPUS=$BUILD/fuzz-corpus
@@ -34,6 +36,7 @@ children_cpu() { times | tail -1 | awk '{ split($1, u, /[ms]/); split($2, s, /[m
 status=0
 while read -r name program seeds options; do
     [[ -n $name ]] || continue
+    [[ $ONLY == "  " || $ONLY == *" $name "* ]] || continue
     corpus=$CORPUS/$name
     log=$LOGS/$name.log
     mkdir -p "$corpus"
