@@ -30,6 +30,11 @@ public:
     static BinaryFile openForReading(const Path& path);
     // Creates the file or empties an existing one, for writing as raw bytes.
     static BinaryFile createForWriting(const Path& path);
+    // Opens an existing file for writing from its start, its bytes left as they are until
+    // written over. For a file just created empty: emptying it once more is not free (ext4
+    // takes a file emptied to nothing for one being replaced and starts writing it to the disk
+    // when it is closed, and Wine's replacing open empties it the same way).
+    static BinaryFile openForWriting(const Path& path);
 
     bool isOpen() const { return handle_ != kNoHandle; }
     // Bytes read into `buffer`: fewer than `size` only at the end of the file or on an error.

@@ -39,6 +39,12 @@ BinaryFile BinaryFile::createForWriting(const Path& path) {
     return file;
 }
 
+BinaryFile BinaryFile::openForWriting(const Path& path) {
+    BinaryFile file;
+    file.handle_ = ::open(toUtf8(path).c_str(), O_WRONLY | O_CLOEXEC);
+    return file;
+}
+
 std::size_t BinaryFile::read(void* buffer, std::size_t size) {
     if (!isOpen()) return 0;
     std::size_t done = 0;

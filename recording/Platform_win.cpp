@@ -31,6 +31,14 @@ BinaryFile BinaryFile::createForWriting(const Path& path) {
     return file;
 }
 
+BinaryFile BinaryFile::openForWriting(const Path& path) {
+    BinaryFile file;
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    file.handle_ = reinterpret_cast<std::intptr_t>(h);
+    return file;
+}
+
 std::size_t BinaryFile::read(void* buffer, std::size_t size) {
     if (!isOpen()) return 0;
     std::size_t done = 0;

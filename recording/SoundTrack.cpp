@@ -44,7 +44,9 @@ bool SoundTrack::create() {
     Path folder = temporaryFolder();
     path_ = folder.empty() ? Path() : createUniqueFile(folder, L"obv");
     if (path_.empty()) return false;
-    file_ = BinaryFile::createForWriting(path_);
+    // The service made the file empty: it is written from its start, not emptied again.
+    file_ = BinaryFile::openForWriting(path_);
+    if (file_.isOpen() && file_.length() != 0) file_ = BinaryFile::createForWriting(path_);
     if (!file_.isOpen()) return false;
     std::uint8_t header[kWaveHeaderSize];
     buildWaveHeader(header);
