@@ -49,6 +49,8 @@ public:
     std::int64_t position() const { return position_; }
     // The file's length in bytes, or -1.
     std::int64_t length() const;
+    // Cuts the file off at `length` bytes (no more than it holds); false when it cannot.
+    bool truncate(std::int64_t length);
     void close();
 
 private:
@@ -62,6 +64,9 @@ bool fileExists(const Path& path);
 bool isDirectory(const Path& path);
 // Replaces `target` by `source` in one step (both in the same folder); false when it cannot.
 bool replaceFile(const Path& source, const Path& target);
+// Gives `source` the name `target` (in the same folder) when nothing has that name; false
+// otherwise, `source` left as it was.
+bool renameToFreeName(const Path& source, const Path& target);
 
 // The settings files are left hidden and read-only for the unit; before rewriting one the
 // attributes go back to normal. Where the platform has no hidden attribute, only the write
