@@ -56,7 +56,7 @@ while read -r name program seeds options; do
     # the rate per second of CPU the target had is given beside it.
     executions=$(final_stat "$log" number_of_executed_units)
     cpu=$(awk -v a="$cpu_before" -v b="$(children_cpu)" 'BEGIN { printf "%.0f", b - a }')
-    per_cpu=$(awk -v n="${executions:-0}" -v c="$cpu" 'BEGIN { printf "%.0f", c > 0 ? n / c : 0 }')
+    per_cpu=$(awk -v n="${executions:-0}" -v c="$cpu" 'BEGIN { printf "%.0f", (c > 0 ? n / c : 0) }')
     printf 'fuzz: %-22s executions %s, %s exec/s (%s per CPU second, %s s of CPU), coverage %s (features %s), corpus %s files (%s before)\n' \
         "$name" "$executions" "$(final_stat "$log" average_exec_per_sec)" "$per_cpu" "$cpu" \
         "$(status_field "$log" cov)" "$(status_field "$log" ft)" \
