@@ -41,12 +41,12 @@ test-fuzz: setup
 
 test: test-native test-windows test-fuzz
 
-# The fuzzing campaign: every target for FUZZ_SECONDS on its corpus in $(BUILD)/fuzz-corpus, which
-# grows from run to run; findings land in $(BUILD)/fuzz-findings.
+# The fuzzing campaign: every target (or those FUZZ_TARGETS names) for FUZZ_SECONDS on its corpus
+# in $(BUILD)/fuzz-corpus, which grows from run to run; findings land in $(BUILD)/fuzz-findings.
 fuzz: setup
 	@cmake --preset fuzz >/dev/null
 	@cmake --build --preset fuzz --target fuzz_campaign_programs
-	@tools/fuzz/campaign.sh $(BUILD) $(FUZZ_SECONDS)
+	@tools/fuzz/campaign.sh $(BUILD) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
 # The viewer on the generated sample card, opened through File > Open and played: on the
 # DISPLAY when there is one, otherwise headless with screenshots.

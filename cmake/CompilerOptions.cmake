@@ -20,6 +20,7 @@ endif()
 if(TAVRIN_FUZZ)
     # Everything is instrumented for coverage and checked; only the fuzz targets link the driver.
     set(fuzz_checks -fsanitize=address,undefined -fno-sanitize-recover=undefined)
-    add_compile_options(-fsanitize=fuzzer-no-link ${fuzz_checks})
+    add_compile_options(-fsanitize=fuzzer-no-link ${fuzz_checks}
+                        -fsanitize-coverage-ignorelist=${CMAKE_SOURCE_DIR}/tests/fuzz/coverage-ignorelist.txt)
     add_link_options(${fuzz_checks})
 endif()

@@ -30,6 +30,11 @@ public:
     static BinaryFile openForReading(const Path& path);
     // Creates the file or empties an existing one, for writing as raw bytes.
     static BinaryFile createForWriting(const Path& path);
+    // Opens an existing file for writing from its start, its bytes left as they are until
+    // written over. For a file just created empty: emptying it once more is not free (ext4
+    // takes a file emptied to nothing for one being replaced and starts writing it to the disk
+    // when it is closed, and Wine's replacing open empties it the same way).
+    static BinaryFile openForWriting(const Path& path);
 
     bool isOpen() const { return handle_ != kNoHandle; }
     // Bytes read into `buffer`: fewer than `size` only at the end of the file or on an error.
@@ -44,6 +49,8 @@ public:
     std::int64_t position() const { return position_; }
     // The file's length in bytes, or -1.
     std::int64_t length() const;
+    // Cuts the file off at `length` bytes (no more than it holds); false when it cannot.
+    bool truncate(std::int64_t length);
     void close();
 
 private:
@@ -57,6 +64,9 @@ bool fileExists(const Path& path);
 bool isDirectory(const Path& path);
 // Replaces `target` by `source` in one step (both in the same folder); false when it cannot.
 bool replaceFile(const Path& source, const Path& target);
+// Gives `source` the name `target` (in the same folder) when nothing has that name; false
+// otherwise, `source` left as it was.
+bool renameToFreeName(const Path& source, const Path& target);
 
 // The settings files are left hidden and read-only for the unit; before rewriting one the
 // attributes go back to normal. Where the platform has no hidden attribute, only the write

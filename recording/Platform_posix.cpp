@@ -39,6 +39,12 @@ BinaryFile BinaryFile::createForWriting(const Path& path) {
     return file;
 }
 
+BinaryFile BinaryFile::openForWriting(const Path& path) {
+    BinaryFile file;
+    file.handle_ = ::open(toUtf8(path).c_str(), O_WRONLY | O_CLOEXEC);
+    return file;
+}
+
 std::size_t BinaryFile::read(void* buffer, std::size_t size) {
     if (!isOpen()) return 0;
     std::size_t done = 0;
@@ -91,6 +97,10 @@ std::int64_t BinaryFile::length() const {
     return static_cast<std::int64_t>(info.st_size);
 }
 
+bool BinaryFile::truncate(std::int64_t length) {
+    return isOpen() && length >= 0 && ::ftruncate(fd(handle_), static_cast<off_t>(length)) == 0;
+}
+
 void BinaryFile::close() {
     if (isOpen()) ::close(fd(handle_));
     handle_ = kNoHandle;
@@ -112,6 +122,15 @@ bool isDirectory(const Path& path) {
 bool replaceFile(const Path& source, const Path& target) {
     if (isDirectory(target)) return false;
     return ::rename(toUtf8(source).c_str(), toUtf8(target).c_str()) == 0;
+}
+
+bool renameToFreeName(const Path& source, const Path& target) {
+    // A second name, then the first one gone: unlike rename(), this never takes the name of a
+    // file that came in between.
+    const std::string from = toUtf8(source);
+    if (::link(from.c_str(), toUtf8(target).c_str()) != 0) return false;
+    ::unlink(from.c_str());
+    return true;
 }
 
 bool setNormalAttributes(const Path& path) { return ::chmod(toUtf8(path).c_str(), 0644) == 0; }

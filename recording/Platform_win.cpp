@@ -31,6 +31,14 @@ BinaryFile BinaryFile::createForWriting(const Path& path) {
     return file;
 }
 
+BinaryFile BinaryFile::openForWriting(const Path& path) {
+    BinaryFile file;
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    file.handle_ = reinterpret_cast<std::intptr_t>(h);
+    return file;
+}
+
 std::size_t BinaryFile::read(void* buffer, std::size_t size) {
     if (!isOpen()) return 0;
     std::size_t done = 0;
@@ -86,6 +94,16 @@ std::int64_t BinaryFile::length() const {
     return size.QuadPart;
 }
 
+bool BinaryFile::truncate(std::int64_t length) {
+    LARGE_INTEGER at;
+    at.QuadPart = length;
+    if (!isOpen() || length < 0 || !SetFilePointerEx(native(handle_), at, nullptr, FILE_BEGIN)) {
+        return false;
+    }
+    position_ = length;
+    return SetEndOfFile(native(handle_)) != 0;
+}
+
 void BinaryFile::close() {
     if (isOpen()) CloseHandle(native(handle_));
     handle_ = kNoHandle;
@@ -106,6 +124,11 @@ bool isDirectory(const Path& path) {
 bool replaceFile(const Path& source, const Path& target) {
     return MoveFileExW(source.c_str(), target.c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool renameToFreeName(const Path& source, const Path& target) {
+    // Without MOVEFILE_REPLACE_EXISTING the move fails when the name is taken.
+    return MoveFileExW(source.c_str(), target.c_str(), 0) != 0;
 }
 
 bool setNormalAttributes(const Path& path) {

@@ -43,8 +43,26 @@ void setWaveDataSize(std::uint8_t* h, std::uint32_t dataSize) {
 bool SoundTrack::create() {
     Path folder = temporaryFolder();
     path_ = folder.empty() ? Path() : createUniqueFile(folder, L"obv");
-    if (path_.empty()) return false;
-    file_ = BinaryFile::createForWriting(path_);
+    if (path_.empty()) {
+        dropRetired();
+        return false;
+    }
+    if (!retired_.empty()) {
+        // The retired file takes the new name in place of the empty file the service made.
+        const bool freed = deleteFile(path_);
+        if (freed && renameToFreeName(retired_, path_)) {
+            retired_.clear();
+        } else {
+            dropRetired();
+            // A name given up may be another file's by now.
+            if (freed) path_ = createUniqueFile(folder, L"obv");
+            if (path_.empty()) return false;
+        }
+    }
+    // Written from its start, not emptied first: emptying a file to nothing makes ext4 (and
+    // Wine's replacing open does so) write it to the disk when it closes. finish() cuts off
+    // what a longer track left.
+    file_ = BinaryFile::openForWriting(path_);
     if (!file_.isOpen()) return false;
     std::uint8_t header[kWaveHeaderSize];
     buildWaveHeader(header);
@@ -60,10 +78,10 @@ void SoundTrack::appendRun(std::uint8_t value, std::int64_t count) {
 
 void SoundTrack::restart() {
     writer_.drain();
-    file_ = BinaryFile::createForWriting(path_);
     std::uint8_t header[kWaveHeaderSize];
     buildWaveHeader(header);
-    file_.write(header, sizeof header);
+    if (file_.seek(0)) file_.write(header, sizeof header);
+    file_.truncate(static_cast<std::int64_t>(kWaveHeaderSize));
 }
 
 void SoundTrack::finish(std::uint32_t dataSize) {
@@ -71,15 +89,24 @@ void SoundTrack::finish(std::uint32_t dataSize) {
     std::uint8_t header[kWaveHeaderSize];
     buildWaveHeader(header);
     setWaveDataSize(header, dataSize);
+    // A file written over holds the end of a longer track behind this one.
+    const std::int64_t end = static_cast<std::int64_t>(kWaveHeaderSize) + dataSize;
+    if (file_.length() > end) file_.truncate(end);
     if (file_.seek(0)) file_.write(header, sizeof header);
     file_.close();
 }
 
-void SoundTrack::removeSoon() {
+void SoundTrack::retire() {
     writer_.drain();
     file_.close();
-    writer_.deleteLater(path_);
+    dropRetired();
+    retired_ = path_;
     path_.clear();
+}
+
+void SoundTrack::dropRetired() {
+    writer_.deleteLater(retired_);
+    retired_.clear();
 }
 
 void SoundTrack::settle() { writer_.drain(); }
@@ -89,6 +116,8 @@ void SoundTrack::remove() {
     file_.close();
     if (!path_.empty()) deleteFile(path_);
     path_.clear();
+    if (!retired_.empty()) deleteFile(retired_);
+    retired_.clear();
 }
 
 }  // namespace tavrin

@@ -47,16 +47,20 @@ public:
 
     // Deletes the file (closing it first); a failing delete is ignored.
     void remove();
-    // The same on the writer's thread, behind what it still has to write: the file is gone once
-    // the next track has finished, or settle() has returned. Deleting a file whose pages the
-    // system is still writing out waits for them, longer than reading a recording may take.
-    void removeSoon();
+    // Closes the file and keeps it for the next create(), which writes the next track over it
+    // under a new name: the system's pages of this one serve again, where a new file would need
+    // new ones (taking them costs several times what writing into them does).
+    void retire();
+    // Deletes a retired file that no create() took, on the writer's thread: it is gone once
+    // settle() has returned.
+    void dropRetired();
     // Returns once everything queued, deletions included, is done.
     void settle();
 
 private:
     BinaryFile file_;
     Path path_;
+    Path retired_;
     // Declared after the file, so that it has finished with it before the file closes.
     BackgroundWriter writer_;
 };

@@ -47,12 +47,15 @@ const FrameInfo* VideoArchive::slot(std::int32_t index) const {
 
 void VideoArchive::open(const Path& path, ScanObserver* observer) {
     release();
-    // The last recording's sound file is deleted while this one is read; it is gone by the time
-    // the open returns, whichever way.
-    sound_.removeSoon();
+    // The last recording's sound file is written over by this one's track, under a new name, or
+    // deleted; either way it is gone by the time the open returns.
+    sound_.retire();
     struct Settle {
         SoundTrack& sound;
-        ~Settle() { sound.settle(); }
+        ~Settle() {
+            sound.dropRetired();
+            sound.settle();
+        }
     } settle{sound_};
     file_ = BinaryFile::openForReading(path);
     if (!file_.isOpen()) throw VideoArchiveException(loadMessage(5510));
@@ -85,8 +88,7 @@ void VideoArchive::openFromMemory(std::vector<std::uint8_t> bytes, SoundSink* so
     place(scan, sound, observer);
 }
 
-ScanResult VideoArchive::scanBlocks(ByteSource& scanned, SoundSink* sound,
-                                    ScanObserver* observer) {
+ScanResult VideoArchive::scanBlocks(ByteSource& scanned, SoundSink* sound, ScanObserver* observer) {
     const std::int64_t fileLength = scanned.length();
     ArchiveHeaderInfo header = readArchiveHeader(scanned);
     headerStartTime_ = header.startTime;
@@ -125,7 +127,8 @@ void VideoArchive::place(ScanResult& scan, SoundSink* sound, ScanObserver* obser
 
     double videoOffset = 0.0;
     if (hadSound) {
-        double offset = earliestTick - (static_cast<double>(firstSoundTick) + kSoundLeadMilliseconds);
+        double offset =
+            earliestTick - (static_cast<double>(firstSoundTick) + kSoundLeadMilliseconds);
         if (offset > 0) videoOffset = offset;
     }
     placePictures(scan.pictures, earliestTick, videoOffset);
@@ -141,7 +144,8 @@ void VideoArchive::placePictures(std::vector<FrameInfo>& pictures, double earlie
     const auto count = static_cast<std::int32_t>(records_.size());
     for (std::int32_t i = 0; i < count; ++i) {
         const FrameInfo& picture = records_[static_cast<std::size_t>(i)];
-        double at = (static_cast<double>(picture.tick) - earliestTick + videoOffset) / kSlotMilliseconds;
+        double at =
+            (static_cast<double>(picture.tick) - earliestTick + videoOffset) / kSlotMilliseconds;
         // Truncated toward zero; far-off ticks stay far off instead of wrapping.
         if (!(at > -1.0) || at >= kSlotCount) continue;
         std::int32_t slot = static_cast<std::int32_t>(at);

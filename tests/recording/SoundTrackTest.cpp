@@ -41,9 +41,10 @@ constexpr std::uint32_t V = kStartTick;  // the first picture's tick
 TEST(SoundTrack, HeaderDescribesEightBitMonoAtTheUnitsRate) {
     std::uint8_t header[kWaveHeaderSize];
     buildWaveHeader(header);
-    const Bytes expected = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ',
-                            16, 0, 0, 0, 1, 0, 1, 0, 0x7F, 0x33, 0, 0, 0x7F, 0x33, 0, 0,
-                            1, 0, 8, 0, 'd', 'a', 't', 'a', 0, 0, 0, 0};
+    const Bytes expected = {'R', 'I', 'F',  'F',  0,   0,   0,    0,    'W', 'A', 'V',
+                            'E', 'f', 'm',  't',  ' ', 16,  0,    0,    0,   1,   0,
+                            1,   0,   0x7F, 0x33, 0,   0,   0x7F, 0x33, 0,   0,   1,
+                            0,   8,   0,    'd',  'a', 't', 'a',  0,    0,   0,   0};
     EXPECT_EQ(Bytes(header, header + kWaveHeaderSize), expected);
     setWaveDataSize(header, 1000);
     EXPECT_EQ(little32(Bytes(header, header + 44), 4), 1036u);
@@ -83,10 +84,10 @@ TEST(SoundTrack, SoundStartingEarlyShiftsThePictures) {
 TEST(SoundTrack, GapArithmetic) {
     struct Case {
         const char* name;
-        std::uint32_t apart;     // milliseconds between the two blocks
-        std::size_t payload;     // bytes in each block
-        std::size_t dataBytes;   // what the track holds
-        std::size_t heldBytes;   // gap fill repeating the first block's last sample
+        std::uint32_t apart;    // milliseconds between the two blocks
+        std::size_t payload;    // bytes in each block
+        std::size_t dataBytes;  // what the track holds
+        std::size_t heldBytes;  // gap fill repeating the first block's last sample
     } cases[] = {
         {"100 ms apart: gap smaller than the first block plus 2048", 100, 1000, 2000, 0},
         {"1 ms apart: the first block is dropped", 1, 1000, 1000, 0},
@@ -110,7 +111,9 @@ TEST(SoundTrack, GapArithmetic) {
             EXPECT_EQ(track.samples[firstPart], last);
             EXPECT_EQ(track.samples[firstPart + c.heldBytes - 1], last);
         }
-        EXPECT_EQ(track.samples.back(), static_cast<std::uint8_t>(100 + (std::min<std::size_t>(c.payload, 4096) - 1) % 50));
+        EXPECT_EQ(
+            track.samples.back(),
+            static_cast<std::uint8_t>(100 + (std::min<std::size_t>(c.payload, 4096) - 1) % 50));
     }
 }
 
@@ -199,7 +202,8 @@ TEST(SoundTrack, BlocksGoInTickOrderWhateverTheFileOrder) {
         }
         Bytes expected;
         for (const Part& part : c.track) {
-            const Bytes samples = ramp(1000, c.blocks[static_cast<std::size_t>(part.block)].firstSample);
+            const Bytes samples =
+                ramp(1000, c.blocks[static_cast<std::size_t>(part.block)].firstSample);
             if (part.kind == Part::Samples) {
                 expected.insert(expected.end(), samples.begin(), samples.begin() + part.count);
             } else {
@@ -251,6 +255,44 @@ TEST(SoundTrack, BlocksTooCloseTogetherLeaveOnlyTheLast) {
     Track track = trackOf(folder, b, archive);
     ASSERT_EQ(track.samples.size(), 4096u);
     EXPECT_EQ(track.samples, ramp(4096, 77));
+}
+
+TEST(SoundTrack, TheNextTrackWrittenOverTheLastOnesFileHoldsOnlyItsOwnBytes) {
+    // The next recording's track goes into the last one's file under a new name: whatever the
+    // two lengths, it holds exactly what a file of its own would.
+    const auto recording = [](std::size_t soundBlocks) {
+        ArchiveBuilder b(headerAt());
+        b.addPicture(smallJpeg(1), V, fieldsAt(0));
+        for (std::size_t i = 0; i < soundBlocks; ++i) {
+            b.addSound(ramp(4096, static_cast<std::uint8_t>(i)),
+                       static_cast<std::uint32_t>(V + 38 + 320 * i));
+        }
+        return b;
+    };
+    const struct {
+        const char* name;
+        std::size_t firstBlocks;
+        std::size_t nextBlocks;
+    } cases[] = {{"a shorter track after a longer one", 40, 3},
+                 {"a longer track after a shorter one", 3, 40},
+                 {"no sound after sound", 40, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestFolder folder;
+        const ArchiveBuilder next = recording(c.nextBlocks);
+        VideoArchive alone;
+        const Track expected = trackOf(folder, next, alone);
+
+        VideoArchive archive;
+        archive.open(writeArchive(folder, recording(c.firstBlocks), L"0001_001.DAT"), nullptr);
+        const Path first = archive.soundFilePath();
+        archive.open(writeArchive(folder, next, L"0002_001.DAT"), nullptr);
+        EXPECT_FALSE(fileExists(first));
+        EXPECT_NE(archive.soundFilePath(), first);
+        const Bytes file = readBytes(archive.soundFilePath());
+        EXPECT_EQ(file.size(), kWaveHeaderSize + expected.samples.size());
+        EXPECT_EQ(file, readBytes(alone.soundFilePath()));
+    }
 }
 
 TEST(SoundTrack, ArchiveOfSoundOnlyOpens) {

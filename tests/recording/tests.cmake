@@ -3,4 +3,4 @@ list(APPEND core_test_sources
      recording/ArchiveDamageTest.cpp recording/SoundTrackTest.cpp recording/ArchiveListingTest.cpp
      recording/TextEncodingTest.cpp)
 list(APPEND core_test_libraries tavrin_archive_builder)
-list(APPEND core_test_sources recording/ReadAheadSourceTest.cpp)
+list(APPEND core_test_sources recording/ReadAheadSourceTest.cpp recording/BinaryFileTest.cpp)

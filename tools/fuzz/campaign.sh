@@ -5,12 +5,14 @@
 # closed). Prints per target the executions, their rate, the coverage and the corpus size; inputs
 # that make a target fail go to BUILD/fuzz-findings, and the campaign then ends with status 1.
 #
-#   campaign.sh BUILD SECONDS
+#   campaign.sh BUILD SECONDS [TARGET...]    (every target when none is named)
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 BUILD=$(realpath "$1")
 SECONDS_EACH=$2
+shift 2
+ONLY=" $* "
 FUZZ=$BUILD/fuzz/tests/fuzz
 LIST=$FUZZ/fuzz-targets.txt
 CORPUS=$BUILD/fuzz-corpus
@@ -34,6 +36,7 @@ children_cpu() { times | tail -1 | awk '{ split($1, u, /[ms]/); split($2, s, /[m
 status=0
 while read -r name program seeds options; do
     [[ -n $name ]] || continue
+    [[ $ONLY == "  " || $ONLY == *" $name "* ]] || continue
     corpus=$CORPUS/$name
     log=$LOGS/$name.log
     mkdir -p "$corpus"
@@ -53,7 +56,7 @@ while read -r name program seeds options; do
     # the rate per second of CPU the target had is given beside it.
     executions=$(final_stat "$log" number_of_executed_units)
     cpu=$(awk -v a="$cpu_before" -v b="$(children_cpu)" 'BEGIN { printf "%.0f", b - a }')
-    per_cpu=$(awk -v n="${executions:-0}" -v c="$cpu" 'BEGIN { printf "%.0f", c > 0 ? n / c : 0 }')
+    per_cpu=$(awk -v n="${executions:-0}" -v c="$cpu" 'BEGIN { printf "%.0f", (c > 0 ? n / c : 0) }')
     printf 'fuzz: %-22s executions %s, %s exec/s (%s per CPU second, %s s of CPU), coverage %s (features %s), corpus %s files (%s before)\n' \
         "$name" "$executions" "$(final_stat "$log" average_exec_per_sec)" "$per_cpu" "$cpu" \
         "$(status_field "$log" cov)" "$(status_field "$log" ft)" \

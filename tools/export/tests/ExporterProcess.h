@@ -22,7 +22,9 @@ struct ExportRun {
 ExportRun runExporter(const std::vector<std::wstring>& args,
                       const std::vector<std::wstring>& environment = {});
 
-// tavrin-export started and left running, for tests that interrupt it.
+// tavrin-export started and left running, for tests that interrupt it. Its temporary files go to
+// a folder of its own, removed with this object: a killed export cannot delete them itself, and
+// every test run would otherwise leave them in the system's temporary folder.
 class StartedExporter {
 public:
     explicit StartedExporter(const std::vector<std::wstring>& args);
@@ -45,6 +47,10 @@ std::string runOnHost(const std::string& script);
 
 // A path of this program as the host's tools see it.
 std::string hostPathOf(const Path& path);
+
+// The settings that point a program's temporary folder (TMPDIR, TMP, TEMP) at `folder`, which is
+// created.
+std::vector<std::wstring> temporaryFolderSettings(const Path& folder);
 
 // A file's content as text.
 std::string readText(const Path& path);

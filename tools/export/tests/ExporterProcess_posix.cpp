@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <stdexcept>
 
@@ -17,10 +18,21 @@ namespace tavrin::exporttest {
 
 namespace {
 
+std::string settingName(const std::string& setting) { return setting.substr(0, setting.find('=')); }
+
+// This program's environment with `extra` settings put in place of any of the same name.
 std::vector<std::string> environmentWith(const std::vector<std::wstring>& extra) {
+    std::vector<std::string> added;
+    for (const std::wstring& setting : extra) added.push_back(toUtf8(setting));
     std::vector<std::string> all;
-    for (char** e = environ; *e != nullptr; ++e) all.emplace_back(*e);
-    for (const std::wstring& setting : extra) all.push_back(toUtf8(setting));
+    for (char** e = environ; *e != nullptr; ++e) {
+        const std::string setting = *e;
+        const bool replaced = std::any_of(added.begin(), added.end(), [&](const std::string& x) {
+            return settingName(x) == settingName(setting);
+        });
+        if (!replaced) all.push_back(setting);
+    }
+    all.insert(all.end(), added.begin(), added.end());
     return all;
 }
 
@@ -76,8 +88,9 @@ struct StartedExporter::Handle {
 
 StartedExporter::StartedExporter(const std::vector<std::wstring>& args)
     : handle_(std::make_unique<Handle>()) {
-    handle_->pid = spawnExporter(args, {}, toUtf8(handle_->folder.file(L"out")),
-                                 toUtf8(handle_->folder.file(L"err")));
+    handle_->pid =
+        spawnExporter(args, temporaryFolderSettings(handle_->folder.file(L"temp")),
+                      toUtf8(handle_->folder.file(L"out")), toUtf8(handle_->folder.file(L"err")));
 }
 
 StartedExporter::~StartedExporter() { kill(); }

@@ -123,8 +123,8 @@ struct StartedExporter::Handle {
 
 StartedExporter::StartedExporter(const std::vector<std::wstring>& args)
     : handle_(std::make_unique<Handle>()) {
-    handle_->process =
-        startExporter(args, {}, handle_->folder.file(L"out"), handle_->folder.file(L"err"));
+    handle_->process = startExporter(args, temporaryFolderSettings(handle_->folder.file(L"temp")),
+                                     handle_->folder.file(L"out"), handle_->folder.file(L"err"));
 }
 
 StartedExporter::~StartedExporter() {
