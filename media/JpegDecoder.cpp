@@ -1,6 +1,7 @@
 #include "media/JpegDecoder.h"
 
 #include <cstdio>  // jpeglib.h needs FILE declared first.
+#include <cstring>
 #include <memory>
 #include <new>
 #include <vector>
@@ -25,10 +26,6 @@ namespace {
 [[noreturn]] void throwOnFatalError(j_common_ptr) { throw ImageException(); }
 
 const JOCTET kEndOfImage[2] = {0xFF, JPEG_EOI};
-
-// A frame header declaring more pixels than any camera unit's picture is damaged (a bit flip on a
-// worn card is enough); it is refused before anything is allocated for it.
-constexpr std::uint64_t kMostPixels = 16000000;
 
 void initSource(j_decompress_ptr) {}
 void termSource(j_decompress_ptr) {}
@@ -95,20 +92,19 @@ void copyBgrRow(const JSAMPLE* in, std::uint8_t* out, JDIMENSION width) {
     }
 }
 
-// For a library without that extension: one scanline of R, G, B into B, G, R, 0.
+// For a library without that extension: one scanline of R, G, B into B, G, R, 0. Here and for
+// grey, each pixel is stored as one little-endian word rather than four bytes.
 void convertRgbRow(const JSAMPLE* in, std::uint8_t* out, JDIMENSION width) {
     for (JDIMENSION x = 0; x < width; ++x, in += 3, out += 4) {
-        out[0] = in[2];
-        out[1] = in[1];
-        out[2] = in[0];
-        out[3] = 0;
+        const std::uint32_t pixel = in[2] | in[1] << 8 | static_cast<std::uint32_t>(in[0]) << 16;
+        std::memcpy(out, &pixel, sizeof pixel);
     }
 }
 
 void convertGreyRow(const JSAMPLE* in, std::uint8_t* out, JDIMENSION width) {
     for (JDIMENSION x = 0; x < width; ++x, ++in, out += 4) {
-        out[0] = out[1] = out[2] = *in;
-        out[3] = 0;
+        const std::uint32_t pixel = *in * 0x010101u;
+        std::memcpy(out, &pixel, sizeof pixel);
     }
 }
 
@@ -141,7 +137,7 @@ std::unique_ptr<Image> decodeOrThrow(Decompressor& d, const std::uint8_t* bytes,
     d.info.src = &d.source;
 
     jpeg_read_header(&d.info, TRUE);
-    if (static_cast<std::uint64_t>(d.info.image_width) * d.info.image_height > kMostPixels) {
+    if (static_cast<std::uint64_t>(d.info.image_width) * d.info.image_height > kMostJpegPixels) {
         return nullptr;
     }
     const bool direct = kDirectBgrOutput && d.info.out_color_space == JCS_RGB;

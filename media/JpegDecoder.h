@@ -10,6 +10,10 @@ namespace tavrin {
 
 class Image;
 
+// A frame header declaring more pixels than any camera unit's picture is damaged (a bit flip on a
+// worn card is enough); such a picture is refused before anything is allocated for it.
+constexpr std::uint64_t kMostJpegPixels = 16000000;
+
 // Decodes a complete JPEG stream held in memory into a bottom-up 32-bit picture. A stream cut
 // short decodes as if it had ended there; a damaged header, a CMYK stream, a picture declaring
 // more than 16 million pixels or short memory give null. Never throws; the caller keeps the bytes.
