@@ -16,6 +16,7 @@
 #include "recording/TrackAssembler.h"
 #include "recording/VideoArchive.h"
 #include "recording/VideoInfo07.h"
+#include "tests/fuzz/JpegFrameSize.h"
 #include "ui/Exception.h"
 
 namespace {
@@ -23,12 +24,9 @@ namespace {
 constexpr std::size_t kHeader = 32;
 constexpr std::size_t kPreamble = 8192;
 // Pictures are asked for as the viewer asks for them: at the size of its picture box, here
-// 640 x 480. Full-size decoding is left to the JPEG target.
+// 640 x 480, and only those the box brings near its size. Full-size decoding is left to the JPEG
+// target.
 constexpr tavrin::PictureSize kViewerBox{640, 480};
-// A picture the box cannot reduce to at most this many pixels (a frame header declaring 49,168 x
-// 255, say) is left to the JPEG target too: decoding a few of them took most of this target's
-// time once its corpus held them.
-constexpr std::int64_t kMostDecodedPixels = 4 * 640 * 480;
 
 std::uint32_t little32(const std::uint8_t* p) {
     return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
@@ -62,42 +60,16 @@ void compareWithSortedTrack(std::vector<std::uint8_t> bytes, const tavrin::Memor
     if (!sorted.sameBytesAs(sound)) __builtin_trap();
 }
 
-// The frame size the first start-of-frame marker of `jpeg` declares, found as the JPEG library
-// finds it (bytes before a marker skipped); false when there is none.
-bool declaredFrameSize(const std::vector<std::uint8_t>& jpeg, int& width, int& height) {
-    std::size_t at = 2;  // behind the start of image
-    for (;;) {
-        while (at < jpeg.size() && jpeg[at] != 0xFF) ++at;
-        while (at < jpeg.size() && jpeg[at] == 0xFF) ++at;
-        if (at + 7 >= jpeg.size()) return false;
-        const std::uint8_t marker = jpeg[at];
-        const bool frame =
-            marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
-        if (frame) {
-            height = jpeg[at + 4] << 8 | jpeg[at + 5];
-            width = jpeg[at + 6] << 8 | jpeg[at + 7];
-            return true;
-        }
-        if (marker == 0xD8 || (marker >= 0xD0 && marker <= 0xD7) || marker == 0x01) {
-            ++at;  // no length follows
-        } else {
-            at += 1 + (jpeg[at + 1] << 8 | jpeg[at + 2]);
-        }
-    }
-}
-
 // Whether the viewer's box brings the picture of slot `index` down to a size worth decoding here.
 bool cheapAtViewerBox(tavrin::VideoArchive& archive, std::int32_t index) {
     static std::vector<std::uint8_t> jpeg;
     int width = 0;
     int height = 0;
-    if (!archive.readFramePicture(index, jpeg) || !declaredFrameSize(jpeg, width, height)) {
-        return true;  // nothing, or nothing the library can size either: quick to refuse
+    if (!archive.readFramePicture(index, jpeg) ||
+        !tavrin::fuzz::readJpegFrameSize(jpeg.data(), jpeg.size(), width, height)) {
+        return true;  // nothing, or a header the decoder refuses too: quick to refuse
     }
-    const int reduction = tavrin::reductionToCover(width, height, kViewerBox);
-    const std::int64_t across = (width + reduction - 1) / reduction;
-    const std::int64_t down = (height + reduction - 1) / reduction;
-    return across * down <= kMostDecodedPixels;
+    return tavrin::fuzz::cheapToDecodeFor(width, height, kViewerBox);
 }
 
 }  // namespace

@@ -58,8 +58,14 @@ void writeSettingsSeeds(const std::string& dir) {
     std::vector<std::uint8_t> kelm = {0x00, 0x01, 0x04, 0x03, 0xFF, 0xFF, 0xFF, 0x00};
     for (int i = 1; i < 7; ++i) kelm[7] ^= kelm[static_cast<std::size_t>(i)];
     for (std::uint16_t key : {0x0306, 0x1801}) {
-        std::uint8_t record[8] = {static_cast<std::uint8_t>(key >> 8), static_cast<std::uint8_t>(key),
-                                  0x01, 0xFF, 0xFF, 0xFF, 0xFF, 0};
+        std::uint8_t record[8] = {static_cast<std::uint8_t>(key >> 8),
+                                  static_cast<std::uint8_t>(key),
+                                  0x01,
+                                  0xFF,
+                                  0xFF,
+                                  0xFF,
+                                  0xFF,
+                                  0};
         for (int i = 0; i < 7; ++i) record[7] ^= record[i];
         kelm.insert(kelm.end(), record, record + 8);
     }
@@ -83,15 +89,20 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 24 * 16 * 3; i += 7) colour.samples[static_cast<std::size_t>(i)] = 17;
     writeFile(jpegDir + "/colour.jpg", encodeJpeg(colour, JpegKind::Colour, 75));
     writeFile(jpegDir + "/grey.jpg", encodeJpeg(solidPicture(9, 5, 1, {128}), JpegKind::Grey));
-    writeFile(jpegDir + "/cmyk.jpg", encodeJpeg(solidPicture(8, 8, 4, {1, 2, 3, 4}), JpegKind::Cmyk));
+    writeFile(jpegDir + "/cmyk.jpg",
+              encodeJpeg(solidPicture(8, 8, 4, {1, 2, 3, 4}), JpegKind::Cmyk));
+    // Larger than the viewer's box, so it is decoded reduced and resampled to the box.
+    RawPicture large = solidPicture(328, 248, 3, {40, 120, 220});
+    for (std::size_t i = 0; i < large.samples.size(); i += 257) large.samples[i] = 250;
+    writeFile(jpegDir + "/large.jpg", encodeJpeg(large, JpegKind::Colour, 75));
 
     PngPicture rgb{3, 2, 2, 8, false, std::vector<std::uint8_t>(18, 77), {}, {}};
     writeFile(pngDir + "/rgb.png", encodePng(rgb));
     PngPicture interlaced = rgb;
     interlaced.interlaced = true;
     writeFile(pngDir + "/interlaced.png", encodePng(interlaced));
-    PngPicture palette{5, 3, 3, 4, false, std::vector<std::uint8_t>(15, 1),
-                       {0, 0, 0, 255, 255, 255}, {0, 128}};
+    PngPicture palette{
+        5, 3, 3, 4, false, std::vector<std::uint8_t>(15, 1), {0, 0, 0, 255, 255, 255}, {0, 128}};
     writeFile(pngDir + "/palette.png", encodePng(palette));
     PngPicture rgb16{2, 2, 2, 16, false, std::vector<std::uint8_t>(24, 9), {}, {}};
     writeFile(pngDir + "/rgb16.png", encodePng(rgb16));
