@@ -30,8 +30,14 @@ mkdir -p "$SEEDS/jpeg" "$SEEDS/png" "$SEEDS/files" "$SEEDS/names"
 final_stat() { sed -n "s/^stat::$2: *\([0-9]*\).*/\1/p" "$1" | tail -1; }
 status_field() { grep -o "$2: [0-9]*" "$1" | tail -1 | sed 's/.*: //'; }
 
-# The CPU seconds the shell's children have used so far (user and system), from `times`.
-children_cpu() { times | tail -1 | awk '{ split($1, u, /[ms]/); split($2, s, /[ms]/); print u[1] * 60 + u[2] + s[1] * 60 + s[2] }'; }
+# The CPU seconds the shell's children have used so far (user and system), from `times`, into
+# CHILDREN_CPU. `times` runs in this shell: in a command substitution's subshell it would count
+# only that subshell's children, none.
+TIMES=$LOGS/.times
+children_cpu() {
+    times >"$TIMES"
+    CHILDREN_CPU=$(tail -1 "$TIMES" | awk '{ split($1, u, /[ms]/); split($2, s, /[ms]/); print u[1] * 60 + u[2] + s[1] * 60 + s[2] }')
+}
 
 status=0
 while read -r name program seeds options; do
@@ -44,7 +50,8 @@ while read -r name program seeds options; do
     regressions=$ROOT/tests/fuzz/regressions/$name
     [[ -d $regressions ]] || regressions=
     before=$(find "$corpus" -type f | wc -l)
-    cpu_before=$(children_cpu)
+    children_cpu
+    cpu_before=$CHILDREN_CPU
     # shellcheck disable=SC2086  # the options are words, the regressions folder may be none
     if ! ASAN_OPTIONS=allocator_may_return_null=1 nice -n 10 "$program" $options \
         -max_total_time="$SECONDS_EACH" -print_final_stats=1 \
@@ -55,7 +62,8 @@ while read -r name program seeds options; do
     # On a shared machine the wall-clock rate says as much about the others as about the target:
     # the rate per second of CPU the target had is given beside it.
     executions=$(final_stat "$log" number_of_executed_units)
-    cpu=$(awk -v a="$cpu_before" -v b="$(children_cpu)" 'BEGIN { printf "%.0f", b - a }')
+    children_cpu
+    cpu=$(awk -v a="$cpu_before" -v b="$CHILDREN_CPU" 'BEGIN { printf "%.1f", b - a }')
     per_cpu=$(awk -v n="${executions:-0}" -v c="$cpu" 'BEGIN { printf "%.0f", (c > 0 ? n / c : 0) }')
     printf 'fuzz: %-22s executions %s, %s exec/s (%s per CPU second, %s s of CPU), coverage %s (features %s), corpus %s files (%s before)\n' \
         "$name" "$executions" "$(final_stat "$log" average_exec_per_sec)" "$per_cpu" "$cpu" \
