@@ -1,15 +1,17 @@
 #include "recording/BackgroundWriter.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 #include <system_error>
 
+#include "recording/PageAlignment.h"
 
 namespace tavrin {
 
 namespace {
 
-constexpr std::size_t kRunPiece = 1 << 20;
+constexpr std::int64_t kRunPiece = 1 << 20;
 
 }  // namespace
 
@@ -49,8 +51,8 @@ void BackgroundWriter::queue(Job job) {
             thread_ = std::thread([this] { run(); });
         } catch (const std::system_error&) {
             // Without a thread the bytes are written at once.
-            std::vector<std::uint8_t> runPiece;
-            perform(job, runPiece);
+            Scratch scratch;
+            perform(job, scratch);
             return;
         }
     }
@@ -66,27 +68,43 @@ void BackgroundWriter::drain() {
     idle_.wait(lock, [this] { return jobs_.empty() && !busy_; });
 }
 
-void BackgroundWriter::perform(Job& job, std::vector<std::uint8_t>& runPiece) {
+void BackgroundWriter::perform(Job& job, Scratch& scratch) {
     if (job.file == nullptr) {
         deleteFile(job.doomed);
         return;
     }
+    const std::int64_t position = job.file->position();
+    const auto inPage = static_cast<std::size_t>(position % static_cast<std::int64_t>(kPageSize));
     if (job.runLength == 0) {
-        job.file->write(job.bytes.data(), job.bytes.size());
+        const std::uint8_t* bytes = job.bytes.data();
+        if (copiesSlowlyTo(bytes, position)) {
+            // Copied here once, where the system's copy into the file goes several times faster
+            // (without the memory for it, the bytes are written from where they are).
+            try {
+                std::uint8_t* placed = pagePlaced(scratch.staging, job.bytes.size(), inPage);
+                std::memcpy(placed, bytes, job.bytes.size());
+                bytes = placed;
+            } catch (const std::bad_alloc&) {
+            }
+        }
+        job.file->write(bytes, job.bytes.size());
         return;
     }
-    runPiece.assign(static_cast<std::size_t>(std::min<std::int64_t>(job.runLength, kRunPiece)),
-                    job.value);
+    // The run's pieces start where the file stands within a page; whole pieces keep it so.
+    const auto pieceSize =
+        static_cast<std::size_t>(std::min<std::int64_t>(job.runLength, kRunPiece));
+    std::uint8_t* piece = pagePlaced(scratch.run, pieceSize, inPage);
+    std::memset(piece, job.value, pieceSize);
     for (std::int64_t left = job.runLength; left > 0;) {
-        const auto piece = static_cast<std::size_t>(
-            std::min<std::int64_t>(left, static_cast<std::int64_t>(runPiece.size())));
-        job.file->write(runPiece.data(), piece);
-        left -= static_cast<std::int64_t>(piece);
+        const auto size = static_cast<std::size_t>(
+            std::min<std::int64_t>(left, static_cast<std::int64_t>(pieceSize)));
+        job.file->write(piece, size);
+        left -= static_cast<std::int64_t>(size);
     }
 }
 
 void BackgroundWriter::run() {
-    std::vector<std::uint8_t> runPiece;
+    Scratch scratch;
     std::unique_lock<std::mutex> lock(lock_);
     for (;;) {
         wake_.wait(lock, [this] { return stopping_ || !jobs_.empty(); });
@@ -96,7 +114,7 @@ void BackgroundWriter::run() {
         busy_ = true;
         lock.unlock();
         try {
-            perform(job, runPiece);
+            perform(job, scratch);
         } catch (const std::bad_alloc&) {
             // A run that cannot be spelt out is lost, as a failed write would be.
         }

@@ -39,9 +39,15 @@ private:
         Path doomed;             // the file to delete
     };
 
+    // The writing thread's own buffers, kept from job to job.
+    struct Scratch {
+        std::vector<std::uint8_t> run;      // a piece of a run
+        std::vector<std::uint8_t> staging;  // bytes moved to where they copy fast
+    };
+
     void queue(Job job);
     void run();
-    static void perform(Job& job, std::vector<std::uint8_t>& runPiece);
+    static void perform(Job& job, Scratch& scratch);
 
     std::mutex lock_;
     std::condition_variable wake_;
