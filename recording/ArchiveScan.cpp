@@ -50,8 +50,11 @@ void prefetchNextHeader(const std::uint8_t* header, std::int32_t length) {
 }
 
 BlockHeader parseBlockHeader(const std::uint8_t* h) {
-    return {static_cast<std::int32_t>(readBigEndian32(h)), readBigEndian32(h + 4),
-            static_cast<std::int32_t>(readBigEndian32(h + 8)), h[12], h[13],
+    return {static_cast<std::int32_t>(readBigEndian32(h)),
+            readBigEndian32(h + 4),
+            static_cast<std::int32_t>(readBigEndian32(h + 8)),
+            h[12],
+            h[13],
             readBigEndian32(h + 28)};
 }
 
@@ -82,6 +85,9 @@ private:
     // positions are 32-bit).
     bool skipRest(std::int64_t payloadStart, std::int32_t length);
     void discardIncompleteLast();
+    void dropLastPicture();
+    // The smallest tick of the pictures kept.
+    double earliestKeptTick() const;
     void passToTrack(const FrameInfo& sound, std::int64_t payloadStart);
 
     TrackAssembler* track_;
@@ -97,7 +103,9 @@ private:
     int expectedSequence_ = 1;
     int progressSteps_ = 0;
     bool deviceChecked_ = false;
+    // The smallest tick of the pictures met, dropped ones included while none is dropped.
     double earliestPictureTick_ = std::numeric_limits<double>::max();
+    bool droppedPicture_ = false;
     FrameTimeCache frameTimes_;
     std::chrono::steady_clock::time_point lastDispatch_{};
     unsigned blocksSinceClockReading_ = 0;
@@ -113,6 +121,7 @@ ScanResult Scanner::run() {
         if (examineBlock() == Step::End) break;
         if (result_.pictures.size() >= static_cast<std::size_t>(kSlotCount)) break;
     }
+    result_.earliestPictureTick = earliestKeptTick();
     return std::move(result_);
 }
 
@@ -188,8 +197,9 @@ void Scanner::startRecord(const BlockHeader& block, const std::uint8_t* raw,
         info.tick += static_cast<std::int64_t>(kTickWrapAmount);
     }
     info.payloadSize = block.payloadSize;
-    info.complete = static_cast<std::int64_t>(block.length) - static_cast<std::int64_t>(kBlockHeaderSize) >=
-                    block.payloadSize;
+    info.complete =
+        static_cast<std::int64_t>(block.length) - static_cast<std::int64_t>(kBlockHeaderSize) >=
+        block.payloadSize;
     if (!info.complete) ++expectedSequence_;
     info.blockType = block.type;
     info.sequenceNumber = block.sequence;
@@ -226,6 +236,9 @@ void Scanner::startRecord(const BlockHeader& block, const std::uint8_t* raw,
         }
         if (block.length <= 0) return;
         if (skipRest(payloadStart, block.length)) {
+            if (result_.sounds.empty() || info.tick < result_.firstSoundTick) {
+                result_.firstSoundTick = info.tick;
+            }
             result_.sounds.push_back(info);
             passToTrack(info, payloadStart);
         }
@@ -244,28 +257,32 @@ Scanner::Step Scanner::continuePicture(const BlockHeader& block, std::int64_t pa
     // The record has room for ten block positions: a picture of more blocks is dropped rather
     // than written past them.
     if (sequence > kMaxBlocksPerPicture) {
-        result_.pictures.pop_back();
+        dropLastPicture();
         expectedSequence_ = 1;
         skipRest(payloadStart, block.length);
         return Step::Continue;
     }
-    picture.blockPositions[static_cast<std::size_t>(sequence - 1)] = static_cast<std::int32_t>(payloadStart);
+    picture.blockPositions[static_cast<std::size_t>(sequence - 1)] =
+        static_cast<std::int32_t>(payloadStart);
     const int blocks = ++picture.blockCount;
     const std::int64_t payloadSize = picture.payloadSize;
-    if (payloadSize > blocks * kContinuationPictureBytes + static_cast<std::int64_t>(kSubHeaderSize)) {
+    if (payloadSize >
+        blocks * kContinuationPictureBytes + static_cast<std::int64_t>(kSubHeaderSize)) {
         expectedSequence_ = sequence + 1;
         skipRest(payloadStart, block.length);
         return Step::Continue;
     }
     // The picture's last block: its stream must end with the JPEG end-of-image marker.
-    const std::int64_t r = payloadSize - blocks * kContinuationPictureBytes + kContinuationPictureBytes;
+    const std::int64_t r =
+        payloadSize - blocks * kContinuationPictureBytes + kContinuationPictureBytes;
     std::uint8_t tail[5];
     if (reader_.readAt(payloadStart + r - 5, tail, sizeof tail) != sizeof tail) {
         result_.diagnostics.cutOff.note(fileLength_);
         return Step::End;
     }
     bool endMarker = false;
-    for (int i = 0; i + 1 < 5; ++i) endMarker = endMarker || (tail[i] == 0xFF && tail[i + 1] == 0xD9);
+    for (int i = 0; i + 1 < 5; ++i)
+        endMarker = endMarker || (tail[i] == 0xFF && tail[i + 1] == 0xD9);
     if (endMarker) {
         picture.complete = true;
         expectedSequence_ = 1;
@@ -273,7 +290,7 @@ Scanner::Step Scanner::continuePicture(const BlockHeader& block, std::int64_t pa
         // The next picture is lost too: its first block arrives while this number is expected.
         result_.diagnostics.missingEndMarker.note(picture.blockPositions[0] -
                                                   static_cast<std::int64_t>(kBlockHeaderSize));
-        result_.pictures.pop_back();
+        dropLastPicture();
     }
     position_ = payloadStart + r;
     if (block.length > static_cast<std::int32_t>(kBlockHeaderSize)) {
@@ -312,17 +329,34 @@ void Scanner::passToTrack(const FrameInfo& sound, std::int64_t payloadStart) {
 }
 
 void Scanner::discardIncompleteLast() {
-    if (!result_.pictures.empty() && !result_.pictures.back().complete) result_.pictures.pop_back();
+    if (!result_.pictures.empty() && !result_.pictures.back().complete) dropLastPicture();
+}
+
+void Scanner::dropLastPicture() {
+    result_.pictures.pop_back();
+    droppedPicture_ = true;
+}
+
+double Scanner::earliestKeptTick() const {
+    // Worked out as pictures came unless one was dropped: a damaged recording's pictures are
+    // gone through once more.
+    if (!droppedPicture_) return earliestPictureTick_;
+    double earliest = std::numeric_limits<double>::max();
+    for (const FrameInfo& picture : result_.pictures) {
+        earliest = std::min(earliest, static_cast<double>(picture.tick));
+    }
+    return earliest;
 }
 
 }  // namespace
 
 ScanResult scanArchiveBlocks(ByteSource& reader, std::int64_t fileLength,
                              const ArchiveHeaderInfo& header, bool collectSound,
-                             ScanObserver* observer, TrackAssembler* track,
-                             ScanResult recycled) {
+                             ScanObserver* observer, TrackAssembler* track, ScanResult recycled) {
     recycled.pictures.clear();
     recycled.sounds.clear();
+    recycled.earliestPictureTick = 0.0;
+    recycled.firstSoundTick = 0;
     recycled.sawValidPicture = false;
     recycled.diagnostics = ScanDiagnostics();
     return Scanner(reader, fileLength, header, collectSound, observer, track, std::move(recycled))
