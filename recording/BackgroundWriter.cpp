@@ -24,8 +24,10 @@ BackgroundWriter::~BackgroundWriter() {
     if (thread_.joinable()) thread_.join();
 }
 
-void BackgroundWriter::write(BinaryFile& file, std::vector<std::uint8_t>& buffer) {
-    Job job{&file, std::move(buffer), 0, 0, {}};
+void BackgroundWriter::write(BinaryFile& file, std::vector<std::uint8_t>& buffer,
+                             std::size_t from) {
+    const std::size_t first = std::min(from, buffer.size());
+    Job job{&file, std::move(buffer), first, 0, 0, {}};
     buffer.clear();
     {
         std::lock_guard<std::mutex> hold(lock_);
@@ -38,11 +40,11 @@ void BackgroundWriter::write(BinaryFile& file, std::vector<std::uint8_t>& buffer
 }
 
 void BackgroundWriter::writeRun(BinaryFile& file, std::uint8_t value, std::int64_t count) {
-    if (count > 0) queue(Job{&file, {}, value, count, {}});
+    if (count > 0) queue(Job{&file, {}, 0, value, count, {}});
 }
 
 void BackgroundWriter::deleteLater(const Path& path) {
-    if (!path.empty()) queue(Job{nullptr, {}, 0, 0, path});
+    if (!path.empty()) queue(Job{nullptr, {}, 0, 0, 0, path});
 }
 
 void BackgroundWriter::queue(Job job) {
@@ -76,18 +78,19 @@ void BackgroundWriter::perform(Job& job, Scratch& scratch) {
     const std::int64_t position = job.file->position();
     const auto inPage = static_cast<std::size_t>(position % static_cast<std::int64_t>(kPageSize));
     if (job.runLength == 0) {
-        const std::uint8_t* bytes = job.bytes.data();
+        const std::uint8_t* bytes = job.bytes.data() + job.from;
+        const std::size_t size = job.bytes.size() - job.from;
         if (copiesSlowlyTo(bytes, position)) {
             // Copied here once, where the system's copy into the file goes several times faster
             // (without the memory for it, the bytes are written from where they are).
             try {
-                std::uint8_t* placed = pagePlaced(scratch.staging, job.bytes.size(), inPage);
-                std::memcpy(placed, bytes, job.bytes.size());
+                std::uint8_t* placed = pagePlaced(scratch.staging, size, inPage);
+                std::memcpy(placed, bytes, size);
                 bytes = placed;
             } catch (const std::bad_alloc&) {
             }
         }
-        job.file->write(bytes, job.bytes.size());
+        job.file->write(bytes, size);
         return;
     }
     // The run's pieces start where the file stands within a page; whole pieces keep it so.
