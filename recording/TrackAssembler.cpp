@@ -171,10 +171,8 @@ void TrackAssembler::placeNextSamples() {
     // where the system copies them into the file's pages fastest.
     buffer_.clear();
     buffer_.reserve(kBufferCapacity);
-    const auto filePosition =
-        static_cast<std::uint64_t>(kWaveHeaderSize) + static_cast<std::uint64_t>(written_);
-    samplesFrom_ = static_cast<std::size_t>(
-        (filePosition - reinterpret_cast<std::uintptr_t>(buffer_.data())) % kPageSize);
+    samplesFrom_ =
+        pageDistance(buffer_.data(), static_cast<std::int64_t>(kWaveHeaderSize) + written_);
     buffer_.resize(samplesFrom_);
 }
 

@@ -17,13 +17,12 @@ class PlacementSink : public MemorySoundSink {
 public:
     void append(std::vector<std::uint8_t>& buffer, std::size_t from) override {
         if (buffer.size() > from) {
-            const auto filePosition = static_cast<std::uint64_t>(kWaveHeaderSize + sampleCount());
-            distances.push_back((filePosition - reinterpret_cast<std::uintptr_t>(&buffer[from])) %
-                                kPageSize);
+            const auto filePosition = static_cast<std::int64_t>(kWaveHeaderSize) + sampleCount();
+            distances.push_back(pageDistance(&buffer[from], filePosition));
         }
         MemorySoundSink::append(buffer, from);
     }
-    std::vector<std::uint64_t> distances;
+    std::vector<std::size_t> distances;
 };
 
 // Blocks of 4096 samples with gaps of every kind between them (none, held in the buffer, and one
@@ -64,7 +63,7 @@ TEST(TrackAssembler, BuffersHoldTheirSamplesWhereTheyLieInTheFile) {
     reference.writeSorted(sounds, kNoPicture, 0, false, source);
     EXPECT_TRUE(streamed.sameBytesAs(sorted));
     ASSERT_GE(streamed.distances.size(), 4u);
-    for (std::uint64_t distance : streamed.distances) EXPECT_EQ(distance, 0u);
+    for (std::size_t distance : streamed.distances) EXPECT_EQ(distance, 0u);
 }
 
 }  // namespace
