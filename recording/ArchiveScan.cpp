@@ -50,11 +50,8 @@ void prefetchNextHeader(const std::uint8_t* header, std::int32_t length) {
 }
 
 BlockHeader parseBlockHeader(const std::uint8_t* h) {
-    return {static_cast<std::int32_t>(readBigEndian32(h)),
-            readBigEndian32(h + 4),
-            static_cast<std::int32_t>(readBigEndian32(h + 8)),
-            h[12],
-            h[13],
+    return {static_cast<std::int32_t>(readBigEndian32(h)), readBigEndian32(h + 4),
+            static_cast<std::int32_t>(readBigEndian32(h + 8)), h[12], h[13],
             readBigEndian32(h + 28)};
 }
 
@@ -197,9 +194,8 @@ void Scanner::startRecord(const BlockHeader& block, const std::uint8_t* raw,
         info.tick += static_cast<std::int64_t>(kTickWrapAmount);
     }
     info.payloadSize = block.payloadSize;
-    info.complete =
-        static_cast<std::int64_t>(block.length) - static_cast<std::int64_t>(kBlockHeaderSize) >=
-        block.payloadSize;
+    info.complete = static_cast<std::int64_t>(block.length) - static_cast<std::int64_t>(kBlockHeaderSize) >=
+                    block.payloadSize;
     if (!info.complete) ++expectedSequence_;
     info.blockType = block.type;
     info.sequenceNumber = block.sequence;
@@ -262,27 +258,23 @@ Scanner::Step Scanner::continuePicture(const BlockHeader& block, std::int64_t pa
         skipRest(payloadStart, block.length);
         return Step::Continue;
     }
-    picture.blockPositions[static_cast<std::size_t>(sequence - 1)] =
-        static_cast<std::int32_t>(payloadStart);
+    picture.blockPositions[static_cast<std::size_t>(sequence - 1)] = static_cast<std::int32_t>(payloadStart);
     const int blocks = ++picture.blockCount;
     const std::int64_t payloadSize = picture.payloadSize;
-    if (payloadSize >
-        blocks * kContinuationPictureBytes + static_cast<std::int64_t>(kSubHeaderSize)) {
+    if (payloadSize > blocks * kContinuationPictureBytes + static_cast<std::int64_t>(kSubHeaderSize)) {
         expectedSequence_ = sequence + 1;
         skipRest(payloadStart, block.length);
         return Step::Continue;
     }
     // The picture's last block: its stream must end with the JPEG end-of-image marker.
-    const std::int64_t r =
-        payloadSize - blocks * kContinuationPictureBytes + kContinuationPictureBytes;
+    const std::int64_t r = payloadSize - blocks * kContinuationPictureBytes + kContinuationPictureBytes;
     std::uint8_t tail[5];
     if (reader_.readAt(payloadStart + r - 5, tail, sizeof tail) != sizeof tail) {
         result_.diagnostics.cutOff.note(fileLength_);
         return Step::End;
     }
     bool endMarker = false;
-    for (int i = 0; i + 1 < 5; ++i)
-        endMarker = endMarker || (tail[i] == 0xFF && tail[i + 1] == 0xD9);
+    for (int i = 0; i + 1 < 5; ++i) endMarker = endMarker || (tail[i] == 0xFF && tail[i + 1] == 0xD9);
     if (endMarker) {
         picture.complete = true;
         expectedSequence_ = 1;
@@ -352,7 +344,8 @@ double Scanner::earliestKeptTick() const {
 
 ScanResult scanArchiveBlocks(ByteSource& reader, std::int64_t fileLength,
                              const ArchiveHeaderInfo& header, bool collectSound,
-                             ScanObserver* observer, TrackAssembler* track, ScanResult recycled) {
+                             ScanObserver* observer, TrackAssembler* track,
+                             ScanResult recycled) {
     recycled.pictures.clear();
     recycled.sounds.clear();
     recycled.earliestPictureTick = 0.0;
