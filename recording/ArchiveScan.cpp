@@ -82,6 +82,9 @@ private:
     // positions are 32-bit).
     bool skipRest(std::int64_t payloadStart, std::int32_t length);
     void discardIncompleteLast();
+    void dropLastPicture();
+    // The smallest tick of the pictures kept.
+    double earliestKeptTick() const;
     void passToTrack(const FrameInfo& sound, std::int64_t payloadStart);
 
     TrackAssembler* track_;
@@ -97,7 +100,9 @@ private:
     int expectedSequence_ = 1;
     int progressSteps_ = 0;
     bool deviceChecked_ = false;
+    // The smallest tick of the pictures met, dropped ones included while none is dropped.
     double earliestPictureTick_ = std::numeric_limits<double>::max();
+    bool droppedPicture_ = false;
     FrameTimeCache frameTimes_;
     std::chrono::steady_clock::time_point lastDispatch_{};
     unsigned blocksSinceClockReading_ = 0;
@@ -113,6 +118,7 @@ ScanResult Scanner::run() {
         if (examineBlock() == Step::End) break;
         if (result_.pictures.size() >= static_cast<std::size_t>(kSlotCount)) break;
     }
+    result_.earliestPictureTick = earliestKeptTick();
     return std::move(result_);
 }
 
@@ -226,6 +232,9 @@ void Scanner::startRecord(const BlockHeader& block, const std::uint8_t* raw,
         }
         if (block.length <= 0) return;
         if (skipRest(payloadStart, block.length)) {
+            if (result_.sounds.empty() || info.tick < result_.firstSoundTick) {
+                result_.firstSoundTick = info.tick;
+            }
             result_.sounds.push_back(info);
             passToTrack(info, payloadStart);
         }
@@ -244,7 +253,7 @@ Scanner::Step Scanner::continuePicture(const BlockHeader& block, std::int64_t pa
     // The record has room for ten block positions: a picture of more blocks is dropped rather
     // than written past them.
     if (sequence > kMaxBlocksPerPicture) {
-        result_.pictures.pop_back();
+        dropLastPicture();
         expectedSequence_ = 1;
         skipRest(payloadStart, block.length);
         return Step::Continue;
@@ -273,7 +282,7 @@ Scanner::Step Scanner::continuePicture(const BlockHeader& block, std::int64_t pa
         // The next picture is lost too: its first block arrives while this number is expected.
         result_.diagnostics.missingEndMarker.note(picture.blockPositions[0] -
                                                   static_cast<std::int64_t>(kBlockHeaderSize));
-        result_.pictures.pop_back();
+        dropLastPicture();
     }
     position_ = payloadStart + r;
     if (block.length > static_cast<std::int32_t>(kBlockHeaderSize)) {
@@ -312,7 +321,23 @@ void Scanner::passToTrack(const FrameInfo& sound, std::int64_t payloadStart) {
 }
 
 void Scanner::discardIncompleteLast() {
-    if (!result_.pictures.empty() && !result_.pictures.back().complete) result_.pictures.pop_back();
+    if (!result_.pictures.empty() && !result_.pictures.back().complete) dropLastPicture();
+}
+
+void Scanner::dropLastPicture() {
+    result_.pictures.pop_back();
+    droppedPicture_ = true;
+}
+
+double Scanner::earliestKeptTick() const {
+    // Worked out as pictures came unless one was dropped: a damaged recording's pictures are
+    // gone through once more.
+    if (!droppedPicture_) return earliestPictureTick_;
+    double earliest = std::numeric_limits<double>::max();
+    for (const FrameInfo& picture : result_.pictures) {
+        earliest = std::min(earliest, static_cast<double>(picture.tick));
+    }
+    return earliest;
 }
 
 }  // namespace
@@ -323,6 +348,8 @@ ScanResult scanArchiveBlocks(ByteSource& reader, std::int64_t fileLength,
                              ScanResult recycled) {
     recycled.pictures.clear();
     recycled.sounds.clear();
+    recycled.earliestPictureTick = 0.0;
+    recycled.firstSoundTick = 0;
     recycled.sawValidPicture = false;
     recycled.diagnostics = ScanDiagnostics();
     return Scanner(reader, fileLength, header, collectSound, observer, track, std::move(recycled))

@@ -33,6 +33,10 @@ struct ScanDiagnostics {
 struct ScanResult {
     std::vector<FrameInfo> pictures;
     std::vector<FrameInfo> sounds;
+    // The smallest tick of the pictures kept (the largest double when there is none) and of the
+    // sounds (0 when there is none), worked out as they are met.
+    double earliestPictureTick = 0.0;
+    std::int64_t firstSoundTick = 0;
     // A picture block passed the device type check (the first one is checked).
     bool sawValidPicture = false;
     ScanDiagnostics diagnostics;

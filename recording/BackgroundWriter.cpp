@@ -1,15 +1,17 @@
 #include "recording/BackgroundWriter.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 #include <system_error>
 
+#include "recording/PageAlignment.h"
 
 namespace tavrin {
 
 namespace {
 
-constexpr std::size_t kRunPiece = 1 << 20;
+constexpr std::int64_t kRunPiece = 1 << 20;
 
 }  // namespace
 
@@ -22,8 +24,10 @@ BackgroundWriter::~BackgroundWriter() {
     if (thread_.joinable()) thread_.join();
 }
 
-void BackgroundWriter::write(BinaryFile& file, std::vector<std::uint8_t>& buffer) {
-    Job job{&file, std::move(buffer), 0, 0, {}};
+void BackgroundWriter::write(BinaryFile& file, std::vector<std::uint8_t>& buffer,
+                             std::size_t from) {
+    const std::size_t first = std::min(from, buffer.size());
+    Job job{&file, std::move(buffer), first, 0, 0, {}};
     buffer.clear();
     {
         std::lock_guard<std::mutex> hold(lock_);
@@ -36,11 +40,11 @@ void BackgroundWriter::write(BinaryFile& file, std::vector<std::uint8_t>& buffer
 }
 
 void BackgroundWriter::writeRun(BinaryFile& file, std::uint8_t value, std::int64_t count) {
-    if (count > 0) queue(Job{&file, {}, value, count, {}});
+    if (count > 0) queue(Job{&file, {}, 0, value, count, {}});
 }
 
 void BackgroundWriter::deleteLater(const Path& path) {
-    if (!path.empty()) queue(Job{nullptr, {}, 0, 0, path});
+    if (!path.empty()) queue(Job{nullptr, {}, 0, 0, 0, path});
 }
 
 void BackgroundWriter::queue(Job job) {
@@ -49,8 +53,8 @@ void BackgroundWriter::queue(Job job) {
             thread_ = std::thread([this] { run(); });
         } catch (const std::system_error&) {
             // Without a thread the bytes are written at once.
-            std::vector<std::uint8_t> runPiece;
-            perform(job, runPiece);
+            Scratch scratch;
+            perform(job, scratch);
             return;
         }
     }
@@ -66,27 +70,44 @@ void BackgroundWriter::drain() {
     idle_.wait(lock, [this] { return jobs_.empty() && !busy_; });
 }
 
-void BackgroundWriter::perform(Job& job, std::vector<std::uint8_t>& runPiece) {
+void BackgroundWriter::perform(Job& job, Scratch& scratch) {
     if (job.file == nullptr) {
         deleteFile(job.doomed);
         return;
     }
+    const std::int64_t position = job.file->position();
+    const auto inPage = static_cast<std::size_t>(position % static_cast<std::int64_t>(kPageSize));
     if (job.runLength == 0) {
-        job.file->write(job.bytes.data(), job.bytes.size());
+        const std::uint8_t* bytes = job.bytes.data() + job.from;
+        const std::size_t size = job.bytes.size() - job.from;
+        if (copiesSlowlyTo(bytes, position)) {
+            // Copied here once, where the system's copy into the file goes several times faster
+            // (without the memory for it, the bytes are written from where they are).
+            try {
+                std::uint8_t* placed = pagePlaced(scratch.staging, size, inPage);
+                std::memcpy(placed, bytes, size);
+                bytes = placed;
+            } catch (const std::bad_alloc&) {
+            }
+        }
+        job.file->write(bytes, size);
         return;
     }
-    runPiece.assign(static_cast<std::size_t>(std::min<std::int64_t>(job.runLength, kRunPiece)),
-                    job.value);
+    // The run's pieces start where the file stands within a page; whole pieces keep it so.
+    const auto pieceSize =
+        static_cast<std::size_t>(std::min<std::int64_t>(job.runLength, kRunPiece));
+    std::uint8_t* piece = pagePlaced(scratch.run, pieceSize, inPage);
+    std::memset(piece, job.value, pieceSize);
     for (std::int64_t left = job.runLength; left > 0;) {
-        const auto piece = static_cast<std::size_t>(
-            std::min<std::int64_t>(left, static_cast<std::int64_t>(runPiece.size())));
-        job.file->write(runPiece.data(), piece);
-        left -= static_cast<std::int64_t>(piece);
+        const auto size = static_cast<std::size_t>(
+            std::min<std::int64_t>(left, static_cast<std::int64_t>(pieceSize)));
+        job.file->write(piece, size);
+        left -= static_cast<std::int64_t>(size);
     }
 }
 
 void BackgroundWriter::run() {
-    std::vector<std::uint8_t> runPiece;
+    Scratch scratch;
     std::unique_lock<std::mutex> lock(lock_);
     for (;;) {
         wake_.wait(lock, [this] { return stopping_ || !jobs_.empty(); });
@@ -96,7 +117,7 @@ void BackgroundWriter::run() {
         busy_ = true;
         lock.unlock();
         try {
-            perform(job, runPiece);
+            perform(job, scratch);
         } catch (const std::bad_alloc&) {
             // A run that cannot be spelt out is lost, as a failed write would be.
         }

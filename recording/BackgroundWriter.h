@@ -20,9 +20,9 @@ public:
     BackgroundWriter& operator=(const BackgroundWriter&) = delete;
     ~BackgroundWriter();
 
-    // Queues the bytes of `buffer` for `file`, and leaves the buffer empty, with the memory of
-    // one written before when there is one. `file` must stay open until drain().
-    void write(BinaryFile& file, std::vector<std::uint8_t>& buffer);
+    // Queues the bytes of `buffer` from `from` on for `file`, and leaves the buffer empty, with
+    // the memory of one written before when there is one. `file` must stay open until drain().
+    void write(BinaryFile& file, std::vector<std::uint8_t>& buffer, std::size_t from = 0);
     // Queues `count` bytes of `value`.
     void writeRun(BinaryFile& file, std::uint8_t value, std::int64_t count);
     // Queues the deletion of the (closed) file at `path`; a failing delete is ignored.
@@ -34,14 +34,21 @@ private:
     struct Job {
         BinaryFile* file;  // null for a deletion
         std::vector<std::uint8_t> bytes;
+        std::size_t from;  // the first byte of `bytes` to write
         std::uint8_t value;
         std::int64_t runLength;  // bytes of value; 0 for a buffer
         Path doomed;             // the file to delete
     };
 
+    // The writing thread's own buffers, kept from job to job.
+    struct Scratch {
+        std::vector<std::uint8_t> run;      // a piece of a run
+        std::vector<std::uint8_t> staging;  // bytes moved to where they copy fast
+    };
+
     void queue(Job job);
     void run();
-    static void perform(Job& job, std::vector<std::uint8_t>& runPiece);
+    static void perform(Job& job, Scratch& scratch);
 
     std::mutex lock_;
     std::condition_variable wake_;

@@ -8,16 +8,20 @@ namespace tavrin {
 
 MemorySoundSink::MemorySoundSink() { restart(); }
 
-void MemorySoundSink::append(std::vector<std::uint8_t>& samples) {
-    if (samples.empty()) return;
+void MemorySoundSink::append(std::vector<std::uint8_t>& buffer, std::size_t from) {
+    if (buffer.size() <= from) {
+        buffer.clear();
+        return;
+    }
     const std::size_t at = samples_.size();
+    const std::size_t size = buffer.size() - from;
     // Copied with memcpy, which stays fast where the sanitizers check memory (memmove does not).
-    samples_.resize(at + samples.size());
-    std::memcpy(samples_.data() + at, samples.data(), samples.size());
-    const auto count = static_cast<std::int64_t>(samples.size());
+    samples_.resize(at + size);
+    std::memcpy(samples_.data() + at, buffer.data() + from, size);
+    const auto count = static_cast<std::int64_t>(size);
     pieces_.push_back({count, static_cast<std::int64_t>(at), 0});
     sampleCount_ += count;
-    samples.clear();
+    buffer.clear();
 }
 
 void MemorySoundSink::appendRun(std::uint8_t value, std::int64_t count) {

@@ -5,22 +5,10 @@
 #include <new>
 #include <system_error>
 
+#include "recording/PageAlignment.h"
 #include "recording/Platform.h"
 
 namespace tavrin {
-
-namespace {
-
-constexpr std::size_t kPageSize = 4096;
-
-// The first page boundary in `storage`, made large enough for `size` bytes from there.
-std::uint8_t* pageAligned(std::vector<std::uint8_t>& storage, std::size_t size) {
-    storage.resize(size + kPageSize);
-    const auto at = reinterpret_cast<std::uintptr_t>(storage.data());
-    return storage.data() + (kPageSize - at % kPageSize) % kPageSize;
-}
-
-}  // namespace
 
 ReadAheadSource::~ReadAheadSource() {
     {
@@ -98,7 +86,7 @@ void ReadAheadSource::run() {
         lock.unlock();
         std::size_t got = 0;
         try {
-            if (slot->bytes == nullptr) slot->bytes = pageAligned(slot->storage, kChunkSize);
+            if (slot->bytes == nullptr) slot->bytes = pagePlaced(slot->storage, kChunkSize);
             std::lock_guard<std::mutex> reading(fileLock_);
             got = file->readAt(offset, slot->bytes, kChunkSize);
         } catch (const std::bad_alloc&) {
@@ -130,7 +118,7 @@ const ReadAheadSource::Chunk* ReadAheadSource::acquire(std::int64_t index, std::
             // No thread to read ahead: the wanted chunk is read here, into any free slot.
             for (Chunk& chunk : chunks_) {
                 if (chunk.index >= keepFrom_) continue;
-                if (chunk.bytes == nullptr) chunk.bytes = pageAligned(chunk.storage, kChunkSize);
+                if (chunk.bytes == nullptr) chunk.bytes = pagePlaced(chunk.storage, kChunkSize);
                 chunk.index = index;
                 std::lock_guard<std::mutex> reading(fileLock_);
                 chunk.length = file_->readAt(start_ + index * static_cast<std::int64_t>(kChunkSize),

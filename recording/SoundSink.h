@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -10,9 +11,10 @@ namespace tavrin {
 class SoundSink {
 public:
     virtual ~SoundSink() = default;
-    // Appends `samples` behind what was written so far. Takes the bytes and leaves the buffer
-    // empty, with memory the caller may reuse.
-    virtual void append(std::vector<std::uint8_t>& samples) = 0;
+    // Appends the bytes of `buffer` from `from` on behind what was written so far (those before
+    // only place the samples in memory). Takes the bytes and leaves the buffer empty, with memory
+    // the caller may reuse.
+    virtual void append(std::vector<std::uint8_t>& buffer, std::size_t from) = 0;
     // Appends `count` bytes of `value` (silence, or a gap held at its last sample).
     virtual void appendRun(std::uint8_t value, std::int64_t count) = 0;
     // Drops every sample written so far: the placeholder header is all there is again.
@@ -26,7 +28,7 @@ public:
 class MemorySoundSink : public SoundSink {
 public:
     MemorySoundSink();
-    void append(std::vector<std::uint8_t>& samples) override;
+    void append(std::vector<std::uint8_t>& buffer, std::size_t from) override;
     void appendRun(std::uint8_t value, std::int64_t count) override;
     void restart() override;
     void finish(std::uint32_t dataSize) override;

@@ -70,7 +70,9 @@ bool SoundTrack::create() {
     return true;
 }
 
-void SoundTrack::append(std::vector<std::uint8_t>& samples) { writer_.write(file_, samples); }
+void SoundTrack::append(std::vector<std::uint8_t>& buffer, std::size_t from) {
+    writer_.write(file_, buffer, from);
+}
 
 void SoundTrack::appendRun(std::uint8_t value, std::int64_t count) {
     writer_.writeRun(file_, value, count);

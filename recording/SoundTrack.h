@@ -39,7 +39,7 @@ public:
 
     // The bytes are written on a thread of their own while the scan goes on. Write errors are
     // ignored: the track is as good as the disk lets it be.
-    void append(std::vector<std::uint8_t>& samples) override;
+    void append(std::vector<std::uint8_t>& buffer, std::size_t from) override;
     void appendRun(std::uint8_t value, std::int64_t count) override;
     void restart() override;
     // Closes the file once its header is final.

@@ -5,6 +5,7 @@
 #include <numeric>
 
 #include "recording/ByteSource.h"
+#include "recording/PageAlignment.h"
 #include "recording/SoundSink.h"
 #include "recording/SoundTrack.h"
 
@@ -19,6 +20,8 @@ constexpr std::int64_t kLargestDroppedRemainder = 2048;
 // check, which is known only at the end, so the streaming track assumes it.
 constexpr std::uint8_t kStreamingInitialHold = 1;
 constexpr double kNoPicture = std::numeric_limits<double>::max();
+// Room for a buffer's samples behind the bytes that place them within a page.
+constexpr std::size_t kBufferCapacity = TrackAssembler::kBufferSize + kPageSize;
 
 // Milliseconds to sample bytes, truncated.
 std::int64_t bytesFor(double milliseconds) {
@@ -45,8 +48,6 @@ void TrackAssembler::start(SoundSink& sink) {
 }
 
 void TrackAssembler::reset(std::uint8_t initialHold) {
-    buffer_.clear();
-    buffer_.reserve(kBufferSize);
     written_ = 0;
     leadDecided_ = false;
     lead_ = 0;
@@ -54,6 +55,8 @@ void TrackAssembler::reset(std::uint8_t initialHold) {
     holdFromSamples_ = false;
     initialHoldUsed_ = false;
     pending_ = Pending();
+    // As if without leading silence, which is decided only when the first buffer goes out.
+    placeNextSamples();
 }
 
 void TrackAssembler::add(const FrameInfo& sound, const std::uint8_t* samples, std::size_t count,
@@ -101,7 +104,7 @@ void TrackAssembler::put(const FrameInfo& sound, const std::uint8_t* samples, st
                                                 kMostSamplesPerBlock);
     // A block's samples stay in one buffer, so that they can still be taken back. The hand-off may
     // put the leading silence in front, so the room left in the track is taken after it.
-    if (kBufferSize - buffer_.size() < m && !handOff()) return;
+    if (kBufferSize - samplesHeld() < m && !handOff()) return;
     m = static_cast<std::size_t>(std::min<std::int64_t>(
         static_cast<std::int64_t>(m), std::max<std::int64_t>(0, kMaxSoundBytes - written_)));
     const std::size_t read = std::min(count, m);
@@ -128,17 +131,21 @@ void TrackAssembler::closeLast() {
 }
 
 void TrackAssembler::fill(std::uint8_t value, std::int64_t count) {
-    if (count > static_cast<std::int64_t>(kBufferSize - buffer_.size())) {
-        // Longer than the buffer has room for: what it holds goes first, then the run as a run.
-        // The hand-off may put the leading silence in front, so the room left is taken after it.
-        if (!handOff()) return;
+    if (count <= static_cast<std::int64_t>(kBufferSize - samplesHeld())) {
         count = std::min(count, kMaxSoundBytes - written_);
-        if (count > 0) sink_->appendRun(value, count);
-    } else {
-        count = std::min(count, kMaxSoundBytes - written_);
-        if (count > 0) buffer_.insert(buffer_.end(), static_cast<std::size_t>(count), value);
+        if (count <= 0) return;
+        buffer_.insert(buffer_.end(), static_cast<std::size_t>(count), value);
+        written_ += count;
+        return;
     }
-    if (count > 0) written_ += count;
+    // Longer than the buffer has room for: what it holds goes first, then the run as a run.
+    // The hand-off may put the leading silence in front, so the room left is taken after it.
+    if (!handOff()) return;
+    count = std::min(count, kMaxSoundBytes - written_);
+    if (count <= 0) return;
+    sink_->appendRun(value, count);
+    written_ += count;
+    placeNextSamples();  // behind the run
 }
 
 bool TrackAssembler::handOff() {
@@ -147,9 +154,26 @@ bool TrackAssembler::handOff() {
             leadingSilence(firstTick_, earliestPictureTick_, earliestPictureTick_ != kNoPicture));
         if (!leadDecided_) return false;
     }
-    if (!buffer_.empty()) sink_->append(buffer_);
-    buffer_.reserve(kBufferSize);
+    passBuffer();
+    placeNextSamples();
     return true;
+}
+
+void TrackAssembler::passBuffer() {
+    if (samplesHeld() > 0) sink_->append(buffer_, samplesFrom_);
+    buffer_.clear();
+    samplesFrom_ = 0;
+}
+
+void TrackAssembler::placeNextSamples() {
+    // The samples gathered next go to the wave file behind its header and those handed over
+    // (the leading silence included): they are put at the same place within a page of memory,
+    // where the system copies them into the file's pages fastest.
+    buffer_.clear();
+    buffer_.reserve(kBufferCapacity);
+    samplesFrom_ =
+        pageDistance(buffer_.data(), static_cast<std::int64_t>(kWaveHeaderSize) + written_);
+    buffer_.resize(samplesFrom_);
 }
 
 void TrackAssembler::decideLead(std::int64_t lead) {
@@ -168,6 +192,7 @@ void TrackAssembler::decideLead(std::int64_t lead) {
 void TrackAssembler::abandon() {
     streaming_ = false;
     buffer_.clear();
+    samplesFrom_ = 0;
     pending_ = Pending();
 }
 
@@ -192,7 +217,7 @@ std::int64_t TrackAssembler::finish(std::vector<FrameInfo>& sounds, double earli
         return writeSorted(sounds, earliestPictureTick, pictureCount, sawValidPicture, archive);
     streaming_ = false;
     closeLast();
-    if (!buffer_.empty()) sink_->append(buffer_);
+    passBuffer();
     sounds.clear();
     sink_->finish(static_cast<std::uint32_t>(written_));
     return written_;
@@ -230,7 +255,7 @@ std::int64_t TrackAssembler::writeSorted(std::vector<FrameInfo>& sounds, double 
         put(sound, samples, got);
     }
     closeLast();
-    if (!buffer_.empty()) sink_->append(buffer_);
+    passBuffer();
     sounds.clear();
     sink_->finish(static_cast<std::uint32_t>(written_));
     return written_;

@@ -67,12 +67,19 @@ private:
     // Hands the buffer to the sink, the leading silence first when it goes out first; false when
     // the track cannot be written while scanning after all.
     bool handOff();
+    // Gives the samples held to the sink, and empties the buffer.
+    void passBuffer();
+    // Starts the (empty) buffer's samples where the system copies them into the file fastest.
+    void placeNextSamples();
+    std::size_t samplesHeld() const { return buffer_.size() - samplesFrom_; }
     void decideLead(std::int64_t lead);
     // Gives up writing while scanning; finish writes the track from the sorted blocks.
     void abandon();
 
     SoundSink* sink_ = nullptr;
+    // The samples start at samplesFrom_; the bytes before it only place them in memory.
     std::vector<std::uint8_t> buffer_;
+    std::size_t samplesFrom_ = 0;
     std::int64_t written_ = 0;  // sample bytes, the leading silence included once decided
     bool leadDecided_ = false;
     std::int64_t lead_ = 0;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <limits>
 #include <new>
 
 #include "media/Image.h"
@@ -108,15 +107,8 @@ void VideoArchive::place(ScanResult& scan, SoundSink* sound, ScanObserver* obser
     scanDiagnostics_ = scan.diagnostics;
     if (observer != nullptr) observer->showLoadingProgress(90);
 
-    double earliestTick = std::numeric_limits<double>::max();
-    for (const FrameInfo& picture : scan.pictures) {
-        earliestTick = std::min(earliestTick, static_cast<double>(picture.tick));
-    }
-    // The first sound tick is taken before the track writer releases the records.
-    std::int64_t firstSoundTick = 0;
-    for (std::size_t i = 0; i < scan.sounds.size(); ++i) {
-        if (i == 0 || scan.sounds[i].tick < firstSoundTick) firstSoundTick = scan.sounds[i].tick;
-    }
+    const double earliestTick = scan.earliestPictureTick;
+    const std::int64_t firstSoundTick = scan.firstSoundTick;
     const bool hadSound = !scan.sounds.empty();
     if (sound != nullptr) {
         soundDataBytes_ = track_.finish(scan.sounds, earliestTick, scan.pictures.size(),
@@ -200,13 +192,16 @@ void VideoArchive::fillGaps() {
 }
 
 void VideoArchive::findFrameTimes() {
+    // The first and the last slot with a time, each searched from its own end.
     firstFrameTime_ = 0;
     lastFrameTime_ = 0;
-    for (std::int32_t i = 0; i < slotCount_; ++i) {
+    for (std::int32_t i = 0; i < slotCount_ && firstFrameTime_ == 0; ++i) {
         const FrameInfo* frame = slot(i);
-        if (frame == nullptr || frame->frameTime == 0) continue;
-        if (firstFrameTime_ == 0) firstFrameTime_ = frame->frameTime;
-        lastFrameTime_ = frame->frameTime;
+        if (frame != nullptr) firstFrameTime_ = frame->frameTime;
+    }
+    for (std::int32_t i = slotCount_ - 1; i >= 0 && lastFrameTime_ == 0; --i) {
+        const FrameInfo* frame = slot(i);
+        if (frame != nullptr) lastFrameTime_ = frame->frameTime;
     }
 }
 

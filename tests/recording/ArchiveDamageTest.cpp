@@ -78,7 +78,8 @@ TEST(ArchiveDamage, GarbageBetweenBlocksIsSkipped) {
     ArchiveBuilder b(headerAt());
     b.addPicture(smallJpeg(1), tickOfSlot(0), fieldsAt(0));
     Bytes garbage(5000);
-    for (std::size_t i = 0; i < garbage.size(); ++i) garbage[i] = static_cast<std::uint8_t>(i * 31 + 7);
+    for (std::size_t i = 0; i < garbage.size(); ++i)
+        garbage[i] = static_cast<std::uint8_t>(i * 31 + 7);
     b.addRaw(garbage);
     b.addPicture(smallJpeg(2), tickOfSlot(1), fieldsAt(0));
     b.addRaw(Bytes(100, 0xFF));
@@ -199,6 +200,45 @@ TEST(ArchiveDamage, PictureOfMoreThanTenBlocksIsDropped) {
     openBuilt(archive, folder, b);
     EXPECT_EQ(slotTicks(archive), ticksOf({1}));
     EXPECT_EQ(archive.slot(0)->blockCount, 1);
+}
+
+// The grid starts at the earliest picture kept: a dropped picture's earlier tick does not count,
+// wherever in the file it lay and whatever dropped it.
+TEST(ArchiveDamage, DroppedEarliestPictureDoesNotPlaceTheGrid) {
+    struct Case {
+        const char* name;
+        Options damage;
+        bool damagedLast;  // at the end of the file, before a block of another recording
+        std::vector<std::int64_t> kept;
+    };
+    Options noEnd;
+    noEnd.dropEndMarker = true;
+    Options firstBlockOnly;
+    firstBlockOnly.stopAfterBlocks = 1;
+    Options twoBlocksOnly;
+    twoBlocksOnly.stopAfterBlocks = 2;
+    const Case cases[] = {
+        // The picture after one without its end marker is lost with it.
+        {"no end marker", noEnd, false, ticksOf({6, 7})},
+        {"sequence broken", firstBlockOnly, false, ticksOf({6, 7})},
+        {"unfinished before another recording", twoBlocksOnly, true, ticksOf({5, 6, 7})},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestFolder folder;
+        ArchiveBuilder b(headerAt());
+        if (!c.damagedLast) b.addPicture(jpegOfBlocks(3), tickOfSlot(0), fieldsAt(0), c.damage);
+        for (int slot = 5; slot <= 7; ++slot)
+            b.addPicture(smallJpeg(1), tickOfSlot(slot), fieldsAt(0));
+        if (c.damagedLast) {
+            b.addPicture(jpegOfBlocks(3), tickOfSlot(0), fieldsAt(0), c.damage);
+            Options foreign;
+            foreign.recordingId = 0x0BADF00D;
+            b.addPicture(smallJpeg(2), tickOfSlot(8), fieldsAt(0), foreign);
+        }
+        VideoArchive archive;
+        EXPECT_EQ(slotTicks(openBuilt(archive, folder, b)), c.kept);
+    }
 }
 
 // What the scan reports it stepped over, for the card report: one row per kind of damage, with
