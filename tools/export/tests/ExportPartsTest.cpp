@@ -63,6 +63,47 @@ TEST(Sha256, InstructionsAndPortableCodeAgree) {
     }
 }
 
+std::vector<std::uint8_t> randomBytes(std::size_t count, unsigned seed) {
+    std::mt19937 random(seed);
+    std::vector<std::uint8_t> bytes(count);
+    for (auto& b : bytes) b = static_cast<std::uint8_t>(random());
+    return bytes;
+}
+
+std::string sha256Of(const std::uint8_t* bytes, std::size_t count) {
+    Sha256 hash;
+    hash.add(bytes, count);
+    return hash.finishHex();
+}
+
+// Two streams hashed together give each stream's own digest, whatever either holds pending from
+// before and however long each part is.
+TEST(Sha256, StreamsHashedTogetherAreEachHashedAsAlone) {
+    const std::vector<std::uint8_t> a = randomBytes(9000, 1);
+    const std::vector<std::uint8_t> b = randomBytes(9000, 2);
+    const struct {
+        std::size_t leadA, leadB;  // added alone first
+        std::size_t togetherA, togetherB;
+    } rows[] = {
+        {0, 0, 0, 0},       {0, 0, 64, 64},      {0, 0, 4096, 4096}, {0, 0, 640, 64},
+        {0, 0, 1, 4097},    {5, 0, 4096, 4096},  {0, 63, 128, 1000}, {17, 40, 3000, 2999},
+        {64, 1, 6400, 300}, {100, 100, 0, 5000},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.leadA << "+" << row.togetherA << ", " << row.leadB
+                                        << "+" << row.togetherB);
+        Sha256 first, second;
+        first.add(a.data(), row.leadA);
+        second.add(b.data(), row.leadB);
+        Sha256::addTogether(first, a.data() + row.leadA, row.togetherA, second,
+                            b.data() + row.leadB, row.togetherB);
+        // And on after it, alone.
+        first.add(a.data() + row.leadA + row.togetherA, 100);
+        EXPECT_EQ(first.finishHex(), sha256Of(a.data(), row.leadA + row.togetherA + 100));
+        EXPECT_EQ(second.finishHex(), sha256Of(b.data(), row.leadB + row.togetherB));
+    }
+}
+
 RecordingSummary recording(std::int64_t start, int slots, std::vector<std::pair<int, int>> events,
                            bool readable = true) {
     RecordingSummary r;
