@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <stdexcept>
 
 #include "recording/TextEncoding.h"
 #include "tools/export/ExportError.h"
@@ -84,6 +85,7 @@ const std::uint8_t* SourcePass::view(std::int64_t offset, std::size_t wanted,
 }
 
 std::string SourcePass::finishHex() {
+    if (hash_ == nullptr) throw std::logic_error("a source pass without a hash has no checksum");
     while (readNextPiece()) {
         if (interruptRequested()) throw ExportError("interrupted");
     }

@@ -33,8 +33,9 @@ public:
                              std::size_t& available) override;
     std::size_t readAt(std::int64_t offset, void* out, std::size_t size) override;
 
-    // Reads the rest of the file and returns its SHA-256 in hexadecimal. Throws ExportError when
-    // the file cannot be read to its end or the export is interrupted.
+    // Reads the rest of the file and returns its SHA-256 in hexadecimal (a pass with a hash
+    // only). Throws ExportError when the file cannot be read to its end or the export is
+    // interrupted.
     std::string finishHex();
 
 private:
