@@ -37,14 +37,20 @@ std::uint64_t BackgroundHash::add(Stream stream, const std::uint8_t* bytes, std:
 
 void BackgroundHash::waitUntilHashed(Stream stream, std::uint64_t ticket) {
     std::unique_lock<std::mutex> lock(mutex_);
-    const Lane& lane = lanes_[stream];
+    Lane& lane = lanes_[stream];
+    ++lane.waiters;
+    work_.notify_one();
     done_.wait(lock, [&] { return lane.hashed >= ticket; });
+    --lane.waiters;
 }
 
 std::string BackgroundHash::finishHex(Stream stream) {
     std::unique_lock<std::mutex> lock(mutex_);
     Lane& lane = lanes_[stream];
+    ++lane.waiters;
+    work_.notify_one();
     done_.wait(lock, [&] { return lane.hashed == lane.added; });
+    --lane.waiters;
     std::string digest = lane.hash.finishHex();
     lane.hash = Sha256();
     return digest;
@@ -62,11 +68,18 @@ void BackgroundHash::abandon(Stream stream) noexcept {
     done_.notify_all();
 }
 
+bool BackgroundHash::mayGoAlone(const Lane& lane) {
+    // One stream alone costs almost as much as two together: its bytes wait for the other's
+    // while it has room for more and nobody waits for them.
+    return !lane.queued.empty() && (lane.queued.size() >= 2 || lane.waiters > 0);
+}
+
 void BackgroundHash::run() {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
         work_.wait(lock, [this] {
-            return stopping_ || !lanes_[0].queued.empty() || !lanes_[1].queued.empty();
+            return stopping_ || (!lanes_[0].queued.empty() && !lanes_[1].queued.empty()) ||
+                   mayGoAlone(lanes_[0]) || mayGoAlone(lanes_[1]);
         });
         if (stopping_) return;
         // A step of each stream with bytes waiting; of equal length while both have some.

@@ -49,9 +49,11 @@ private:
         bool busy = false;          // the thread is hashing some of the front piece
         std::uint64_t added = 0;
         std::uint64_t hashed = 0;
+        int waiters = 0;  // callers waiting for some of its bytes
         Sha256 hash;
     };
 
+    static bool mayGoAlone(const Lane& lane);
     void run();
 
     std::mutex mutex_;
