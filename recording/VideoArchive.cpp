@@ -205,21 +205,22 @@ void VideoArchive::findFrameTimes() {
     }
 }
 
-std::int64_t VideoArchive::readPictureBytes(const FrameInfo& picture, std::uint8_t* out) {
+std::int64_t VideoArchive::readPictureBytes(const FrameInfo& picture, std::uint8_t* out,
+                                            ByteSource& from) {
     const std::int64_t size = picture.payloadSize;
     std::int64_t stored = 0;
     for (std::int32_t b = 0; b < picture.blockCount && stored < size; ++b) {
-        std::int64_t from = picture.blockPositions[static_cast<std::size_t>(b)];
+        std::int64_t at = picture.blockPositions[static_cast<std::size_t>(b)];
         std::int64_t count = std::min(size, kFirstBlockPictureBytes);
         if (b > 0) {
-            from += static_cast<std::int64_t>(kSubHeaderSize);
+            at += static_cast<std::int64_t>(kSubHeaderSize);
             count = size < b * kContinuationPictureBytes + kFirstBlockPictureBytes
                         ? size - stored
                         : kContinuationPictureBytes;
         }
         count = std::min(count, size - stored);
         if (count <= 0) return stored;
-        std::size_t got = source_->readAt(from, out + stored, static_cast<std::size_t>(count));
+        std::size_t got = from.readAt(at, out + stored, static_cast<std::size_t>(count));
         stored += static_cast<std::int64_t>(got);
         if (got < static_cast<std::size_t>(count)) return stored;
     }
@@ -227,8 +228,17 @@ std::int64_t VideoArchive::readPictureBytes(const FrameInfo& picture, std::uint8
 }
 
 bool VideoArchive::readFramePicture(std::int32_t index, std::vector<std::uint8_t>& bytes) {
+    if (!source_) {
+        bytes.clear();
+        return false;
+    }
+    return readFramePicture(index, bytes, *source_);
+}
+
+bool VideoArchive::readFramePicture(std::int32_t index, std::vector<std::uint8_t>& bytes,
+                                    ByteSource& from) {
     bytes.clear();
-    if (!source_ || index < 0 || index >= slotCount_) return false;
+    if (index < 0 || index >= slotCount_) return false;
     const FrameInfo* picture = slot(index);
     if (picture == nullptr) return false;
     if (picture->blockLength <= 16 || picture->blockLength > kMaxBlockLength) return false;
@@ -239,7 +249,7 @@ bool VideoArchive::readFramePicture(std::int32_t index, std::vector<std::uint8_t
     if (picture->payloadSize > pictureCapacity(blocks)) return false;
     try {
         bytes.resize(static_cast<std::size_t>(picture->payloadSize));
-        std::int64_t stored = readPictureBytes(*picture, bytes.data());
+        std::int64_t stored = readPictureBytes(*picture, bytes.data(), from);
         // Zero-filled, so the part of a picture the end of the file cut off reads as zeros.
         std::fill(bytes.begin() + std::max<std::int64_t>(stored, 0), bytes.end(), 0);
         if (stored < static_cast<std::int64_t>(kJpegPrefixSize) ||

@@ -46,6 +46,9 @@ public:
     // False, with `bytes` empty, when the slot has no readable picture. `bytes` keeps its memory
     // for the next call. Never throws.
     bool readFramePicture(std::int32_t index, std::vector<std::uint8_t>& bytes);
+    // The same with the archive's bytes read through `from`: the same file, read another way (the
+    // exporter reads it once from front to back for its pictures and its checksum together).
+    bool readFramePicture(std::int32_t index, std::vector<std::uint8_t>& bytes, ByteSource& from);
 
     std::int32_t slotCount() const { return slotCount_; }
     // The record of slot `index`, or null for an empty slot or an index outside the grid.
@@ -82,7 +85,7 @@ private:
     // event mark.
     std::int32_t unmarkedRecord(std::int32_t index);
     void findFrameTimes();
-    std::int64_t readPictureBytes(const FrameInfo& picture, std::uint8_t* out);
+    std::int64_t readPictureBytes(const FrameInfo& picture, std::uint8_t* out, ByteSource& from);
 
     BinaryFile file_;
     // Where pictures are read from: the archive file, or the archive in memory.

@@ -1,7 +1,10 @@
 #pragma once
 
-// The SHA-256 of a stream of buffers, computed on a thread of its own, so checksumming a
-// gigabyte of video costs the writer no time where a second processor is free.
+// The SHA-256 of two streams of bytes, computed on a thread of its own while the caller goes on:
+// the video being written, and the archives it is cut from as they are read. While both streams
+// have bytes waiting they are hashed together (Sha256::addTogether), which costs little more
+// than one stream alone, so checksumming everything an export reads and writes keeps up with it
+// on one processor.
 
 #include <condition_variable>
 #include <cstdint>
@@ -9,7 +12,6 @@
 #include <mutex>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "tools/export/Sha256.h"
 
@@ -17,27 +19,48 @@ namespace tavrin::exporter {
 
 class BackgroundHash {
 public:
+    enum Stream { kWritten = 0, kRead = 1 };
+
     BackgroundHash();
     BackgroundHash(const BackgroundHash&) = delete;
     BackgroundHash& operator=(const BackgroundHash&) = delete;
+    // Drops whatever is still queued.
     ~BackgroundHash();
 
-    // Takes the content of `buffer` to hash after what came before; `buffer` comes back empty,
-    // with room reserved. Waits while two buffers are still queued.
-    void add(std::vector<std::uint8_t>& buffer);
-    // The digest of everything added, once it is all hashed.
-    std::string finishHex();
+    // Queues `count` bytes at `bytes` after what came before on `stream`. They stay the caller's
+    // and must stay unchanged until waitUntilHashed(stream, ticket) with the ticket returned.
+    std::uint64_t add(Stream stream, const std::uint8_t* bytes, std::size_t count);
+    void waitUntilHashed(Stream stream, std::uint64_t ticket);
+    // The digest of everything added to `stream` since it last started, once all of it is
+    // hashed; the stream then starts again.
+    std::string finishHex(Stream stream);
+    // Waits until nothing of `stream` is being hashed any longer, and starts it again without a
+    // digest (what was queued and not yet begun is dropped).
+    void abandon(Stream stream) noexcept;
 
 private:
+    struct Piece {
+        const std::uint8_t* bytes;
+        std::size_t count;
+    };
+    struct Lane {
+        std::deque<Piece> queued;
+        std::size_t frontDone = 0;  // bytes of the front piece already hashed
+        bool busy = false;          // the thread is hashing some of the front piece
+        std::uint64_t added = 0;
+        std::uint64_t hashed = 0;
+        int waiters = 0;  // callers waiting for some of its bytes
+        Sha256 hash;
+    };
+
+    static bool mayGoAlone(const Lane& lane);
     void run();
 
     std::mutex mutex_;
-    std::condition_variable changed_;
-    std::deque<std::vector<std::uint8_t>> queued_;
-    std::vector<std::vector<std::uint8_t>> spare_;
-    bool hashing_ = false;  // the thread holds a buffer
+    std::condition_variable work_;
+    std::condition_variable done_;
+    Lane lanes_[2];
     bool stopping_ = false;
-    Sha256 hash_;
     std::thread thread_;  // last: it starts once everything above is ready
 };
 

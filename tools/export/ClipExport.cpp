@@ -12,9 +12,9 @@
 #include "tools/export/OutputFile.h"
 #include "tools/export/Progress.h"
 #include "tools/export/RiffSink.h"
-#include "tools/export/Sha256.h"
 #include "tools/export/ShownPicture.h"
 #include "tools/export/SoundSlots.h"
+#include "tools/export/SourcePass.h"
 
 namespace tavrin::exporter {
 
@@ -84,7 +84,8 @@ RiffLayout planLayout(const ClipPlan& plan, const ShownPicture& first, std::int6
 }
 
 std::string writeVideo(Card& card, const Clip& clip, const ClipPlan& plan, OutputFile& out,
-                       const ClipSettings& settings, Progress& progress, std::int64_t& samples) {
+                       BackgroundHash& hash, SourceHashes& hashes, const ClipSettings& settings,
+                       Progress& progress, std::int64_t& samples) {
     ShownPicture picture = firstShownPicture(card, clip);
     const RiffLayout layout = planLayout(plan, picture, settings.riffLimit);
     PlannedSink sink(out, layout);
@@ -92,15 +93,20 @@ std::string writeVideo(Card& card, const Clip& clip, const ClipPlan& plan, Outpu
     progress.begin(toUtf8(out.name()), plan.frames.size());
     for (const ClipPiece& piece : clip.pieces) {
         VideoArchive& archive = card.archive(piece.recording);
+        const Path& path = card.recordings()[piece.recording].path;
+        // The archive is read once for its pictures and, the first time, its checksum.
+        const bool hashing = !hashes.knows(path);
+        SourcePass source(path, hashing ? &hash : nullptr);
         const SoundSlots sound(archive, piece.firstSlot, piece.endSlot);
         picture.newRecording();
         for (std::int32_t s = piece.firstSlot; s < piece.endSlot; ++s) {
             if (interruptRequested()) throw ExportError("interrupted");
-            picture.take(archive, s);
+            picture.take(archive, s, &source);
             const SoundSlots::Span pcm = sound.slot(s);
             avi.addFrame(picture.bytes().data(), picture.bytes().size(), pcm.samples, pcm.count);
             progress.advance();
         }
+        if (hashing) hashes.remember(path, source.finishHex());
     }
     avi.finish();
     progress.end();
@@ -119,45 +125,6 @@ ManifestFile commitText(const ClipSettings& settings, const std::wstring& name,
 
 }  // namespace
 
-namespace {
-
-std::string hashFile(const Path& path, const std::atomic<bool>& cancelled) {
-    BinaryFile file = BinaryFile::openForReading(path);
-    if (!file.isOpen()) throw ExportError("cannot read " + toUtf8(path));
-    Sha256 hash;
-    std::vector<std::uint8_t> chunk(1 << 20);
-    for (std::size_t got; (got = file.read(chunk.data(), chunk.size())) > 0;) {
-        if (cancelled || interruptRequested()) throw ExportError("interrupted");
-        hash.add(chunk.data(), got);
-    }
-    return hash.finishHex();
-}
-
-}  // namespace
-
-SourceHashes::~SourceHashes() {
-    cancelled_ = true;
-    for (auto& [path, pending] : pending_) pending.wait();
-}
-
-void SourceHashes::prepare(const std::vector<Path>& paths) {
-    for (const Path& path : paths) {
-        if (known_.count(path) != 0 || pending_.count(path) != 0) continue;
-        pending_[path] = std::async(std::launch::async, hashFile, path, std::cref(cancelled_));
-    }
-}
-
-const std::string& SourceHashes::of(const Path& path) {
-    prepare({path});
-    auto pending = pending_.find(path);
-    if (pending != pending_.end()) {
-        std::future<std::string> result = std::move(pending->second);
-        pending_.erase(pending);
-        known_[path] = result.get();
-    }
-    return known_[path];
-}
-
 std::vector<std::wstring> clipFileNames(const std::wstring& baseName) {
     return {baseName + L".avi", baseName + L".srt", baseName + L".csv", baseName + L".json"};
 }
@@ -167,21 +134,18 @@ std::vector<ManifestFile> exportClip(Card& card, const Clip& clip, const std::ws
                                      Progress& progress) {
     const std::vector<std::wstring> names = clipFileNames(baseName);
     const ClipPlan plan = planClip(card, clip);
-    // The sources are read for their checksums while the video is written.
-    std::vector<Path> sources;
-    for (const ClipPiece& piece : clip.pieces)
-        sources.push_back(card.recordings()[piece.recording].path);
-    hashes.prepare(sources);
-
     Manifest manifest;
     manifest.clip = toUtf8(baseName);
     manifest.frames = static_cast<std::int32_t>(plan.frames.size());
     manifest.startTime = plan.frames.front().time;
     manifest.endTime = plan.frames.back().time;
     {
-        OutputFile video(settings.outFolder, names[0]);
+        // The video and its sources are hashed on one thread, together.
+        BackgroundHash hash;
+        OutputFile video(settings.outFolder, names[0], &hash);
         ManifestFile file{toUtf8(names[0]), 0, ""};
-        file.sha256 = writeVideo(card, clip, plan, video, settings, progress, manifest.samples);
+        file.sha256 =
+            writeVideo(card, clip, plan, video, hash, hashes, settings, progress, manifest.samples);
         file.bytes = video.size();
         manifest.files.push_back(file);
     }

@@ -3,9 +3,7 @@
 // Writes one clip: the video file with its sound, the subtitles, the telemetry table and the
 // manifest, each under its final name only once complete.
 
-#include <atomic>
 #include <cstdint>
-#include <future>
 #include <map>
 #include <string>
 #include <vector>
@@ -25,25 +23,17 @@ struct ClipSettings {
     std::int64_t riffLimit = 0;
 };
 
-// The SHA-256 of each source archive, read once per run however many clips it serves, on
-// threads of their own while the export goes on.
+// The SHA-256 of each source archive, taken once per run however many clips it serves, in the
+// pass that reads the archive for the first clip's pictures.
 class SourceHashes {
 public:
-    SourceHashes() = default;
-    SourceHashes(const SourceHashes&) = delete;
-    SourceHashes& operator=(const SourceHashes&) = delete;
-    // Stops reading what is no longer wanted (after a failure) before it goes.
-    ~SourceHashes();
-
-    // Starts reading the checksums of those of `paths` not yet known.
-    void prepare(const std::vector<Path>& paths);
-    // Waits for the checksum of `path`; throws ExportError when the file cannot be read.
-    const std::string& of(const Path& path);
+    bool knows(const Path& path) const { return known_.count(path) != 0; }
+    void remember(const Path& path, const std::string& digest) { known_[path] = digest; }
+    // The checksum of an archive a clip has read.
+    const std::string& of(const Path& path) const { return known_.at(path); }
 
 private:
     std::map<Path, std::string> known_;
-    std::map<Path, std::future<std::string>> pending_;
-    std::atomic<bool> cancelled_{false};
 };
 
 // The names of a clip's files for its base name ("20120501_081032").

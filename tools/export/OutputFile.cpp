@@ -12,6 +12,8 @@ namespace tavrin::exporter {
 namespace {
 
 constexpr std::size_t kBufferBytes = 1 << 20;
+// Enough that the disk and the hash rarely wait for each other.
+constexpr std::size_t kBuffersHashedBehind = 4;
 
 }  // namespace
 
@@ -21,20 +23,24 @@ Path joinPath(const Path& folder, const std::wstring& name) {
     return folder + kPathSeparator + name;
 }
 
-OutputFile::OutputFile(const Path& folder, const std::wstring& name)
-    : name_(name), finalPath_(joinPath(folder, name)) {
+OutputFile::OutputFile(const Path& folder, const std::wstring& name, BackgroundHash* hash)
+    : name_(name), finalPath_(joinPath(folder, name)), background_(hash) {
     temporaryPath_ = createUniqueFile(folder.empty() ? Path(L".") : folder, L"tavrin-export-");
     if (temporaryPath_.empty()) {
         throw ExportError("cannot write into the folder " + toUtf8(folder) + ": " +
                           lastSystemError());
     }
-    file_ = BinaryFile::createForWriting(temporaryPath_);
+    file_ = BinaryFile::openForWriting(temporaryPath_);
     if (!file_.isOpen()) fail("cannot write " + toUtf8(finalPath_));
-    buffer_.reserve(kBufferBytes);
+    const std::size_t buffers = background_ != nullptr ? kBuffersHashedBehind : 1;
+    for (std::size_t i = 0; i < buffers; ++i) buffers_.emplace_back(kBufferBytes);
+    tickets_.assign(buffers, 0);
 }
 
 OutputFile::~OutputFile() {
     if (committed_) return;
+    // The hash may still be reading the buffers.
+    if (background_ != nullptr) background_->abandon(BackgroundHash::kWritten);
     file_.close();
     if (!temporaryPath_.empty()) deleteFile(temporaryPath_);
 }
@@ -51,34 +57,43 @@ void OutputFile::write(const void* bytes, std::size_t count) {
     const auto* in = static_cast<const std::uint8_t*>(bytes);
     size_ += static_cast<std::int64_t>(count);
     while (count > 0) {
-        if (buffer_.size() == kBufferBytes) flush();
-        const std::size_t piece = std::min(count, kBufferBytes - buffer_.size());
-        buffer_.insert(buffer_.end(), in, in + piece);
+        if (used_ == kBufferBytes) flush();
+        const std::size_t piece = std::min(count, kBufferBytes - used_);
+        std::memcpy(buffers_[current_].data() + used_, in, piece);
+        used_ += piece;
         in += piece;
         count -= piece;
     }
 }
 
 void OutputFile::flush() {
-    if (buffer_.empty()) return;
-    if (!file_.write(buffer_.data(), buffer_.size())) fail("cannot write " + toUtf8(finalPath_));
-    // Hashed as it leaves for the disk, on the hash's own thread, while the next buffer fills.
-    if (overwritten_) {
-        buffer_.clear();
-    } else {
-        hash_.add(buffer_);
+    if (used_ == 0) return;
+    const std::uint8_t* bytes = buffers_[current_].data();
+    if (!file_.write(bytes, used_)) fail("cannot write " + toUtf8(finalPath_));
+    if (!overwritten_) {
+        // Hashed as it leaves for the disk; with a background hash while the next buffer fills.
+        if (background_ != nullptr) {
+            tickets_[current_] = background_->add(BackgroundHash::kWritten, bytes, used_);
+        } else {
+            hash_.add(bytes, used_);
+        }
     }
+    current_ = (current_ + 1) % buffers_.size();
+    used_ = 0;
+    if (background_ != nullptr)
+        background_->waitUntilHashed(BackgroundHash::kWritten, tickets_[current_]);
 }
 
 void OutputFile::overwrite(std::int64_t offset, const void* bytes, std::size_t count) {
-    const std::int64_t buffered = size_ - static_cast<std::int64_t>(buffer_.size());
+    const std::int64_t buffered = size_ - static_cast<std::int64_t>(used_);
     if (offset >= buffered) {
         // Not yet written, nor hashed.
-        std::memcpy(buffer_.data() + (offset - buffered), bytes, count);
+        std::memcpy(buffers_[current_].data() + (offset - buffered), bytes, count);
         return;
     }
     overwritten_ = true;
     flush();
+    if (background_ != nullptr) background_->abandon(BackgroundHash::kWritten);
     if (!file_.seek(offset) || !file_.write(bytes, count) || !file_.seek(size_)) {
         fail("cannot write " + toUtf8(finalPath_));
     }
@@ -101,7 +116,14 @@ std::string OutputFile::hashStoredFile() {
 std::string OutputFile::commit(bool replace) {
     flush();
     file_.close();
-    const std::string digest = overwritten_ ? hashStoredFile() : hash_.finishHex();
+    std::string digest;
+    if (overwritten_) {
+        digest = hashStoredFile();
+    } else if (background_ != nullptr) {
+        digest = background_->finishHex(BackgroundHash::kWritten);
+    } else {
+        digest = hash_.finishHex();
+    }
     if (!moveIntoPlace(temporaryPath_, finalPath_, replace)) {
         if (!replace && fileExists(finalPath_)) {
             deleteFile(temporaryPath_);

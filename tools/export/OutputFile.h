@@ -2,7 +2,8 @@
 
 // One file the exporter writes: it goes to a temporary name in the output folder and takes its
 // final name only once it is complete, so an export that is interrupted or fails leaves no half
-// file under a name a person would open. An unfinished temporary file is removed.
+// file under a name a person would open. An unfinished temporary file is removed. Its checksum is
+// taken as its buffers go to the disk.
 
 #include <cstdint>
 #include <string>
@@ -10,15 +11,18 @@
 
 #include "recording/Platform.h"
 #include "tools/export/BackgroundHash.h"
+#include "tools/export/PageBuffer.h"
 #include "tools/export/RiffSink.h"
+#include "tools/export/Sha256.h"
 
 namespace tavrin::exporter {
 
 class OutputFile : public RiffSink {
 public:
     // Creates the temporary file in `folder` for the final name `name`. Throws ExportError when
-    // the folder takes no file.
-    OutputFile(const Path& folder, const std::wstring& name);
+    // the folder takes no file. A large file is hashed on the written stream of `hash` (which
+    // must outlive it), a small one (null) as it is written.
+    OutputFile(const Path& folder, const std::wstring& name, BackgroundHash* hash = nullptr);
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
     // Removes the temporary file when the file was not committed.
@@ -40,6 +44,7 @@ public:
     const std::wstring& name() const { return name_; }
 
 private:
+    // Writes the buffer in hand and moves on to the next.
     void flush();
     [[noreturn]] void fail(const std::string& what);
     std::string hashStoredFile();
@@ -48,11 +53,16 @@ private:
     Path finalPath_;
     Path temporaryPath_;
     BinaryFile file_;
-    std::vector<std::uint8_t> buffer_;
+    // Buffers in turn: the disk takes one while the hash still reads those before it.
+    std::vector<PageBuffer> buffers_;
+    std::vector<std::uint64_t> tickets_;  // of each buffer's last bytes on the hash
+    std::size_t current_ = 0;
+    std::size_t used_ = 0;  // bytes in the current buffer
     std::int64_t size_ = 0;
     // Hashed as written, unless bytes already written were overwritten: then the stored file is
     // read back.
-    BackgroundHash hash_;
+    BackgroundHash* background_;
+    Sha256 hash_;
     bool overwritten_ = false;
     bool committed_ = false;
 };

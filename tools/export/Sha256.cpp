@@ -78,25 +78,56 @@ void Sha256::compress(const std::uint8_t* blocks, std::size_t count) {
     }
 }
 
-void Sha256::add(const void* bytes, std::size_t count) {
-    const auto* in = static_cast<const std::uint8_t*>(bytes);
-    totalBytes_ += count;
-    if (pendingBytes_ > 0) {
-        const std::size_t take = std::min(count, pending_.size() - pendingBytes_);
-        std::memcpy(pending_.data() + pendingBytes_, in, take);
-        pendingBytes_ += take;
-        in += take;
-        count -= take;
-        if (pendingBytes_ < pending_.size()) return;
-        compress(pending_.data(), 1);
-        pendingBytes_ = 0;
-    }
+void Sha256::fillPending(const std::uint8_t*& in, std::size_t& count) {
+    if (pendingBytes_ == 0) return;
+    const std::size_t take = std::min(count, pending_.size() - pendingBytes_);
+    std::memcpy(pending_.data() + pendingBytes_, in, take);
+    pendingBytes_ += take;
+    in += take;
+    count -= take;
+    if (pendingBytes_ < pending_.size()) return;
+    compress(pending_.data(), 1);
+    pendingBytes_ = 0;
+}
+
+void Sha256::addWholeBlocksAndKeepTail(const std::uint8_t* in, std::size_t count) {
     const std::size_t whole = count / 64;
     if (whole > 0) compress(in, whole);
     in += whole * 64;
     count -= whole * 64;
-    std::memcpy(pending_.data(), in, count);
-    pendingBytes_ = count;
+    std::memcpy(pending_.data() + pendingBytes_, in, count);
+    pendingBytes_ += count;
+}
+
+void Sha256::add(const void* bytes, std::size_t count) {
+    const auto* in = static_cast<const std::uint8_t*>(bytes);
+    totalBytes_ += count;
+    fillPending(in, count);
+    if (count > 0) addWholeBlocksAndKeepTail(in, count);
+}
+
+void Sha256::addTogether(Sha256& first, const void* firstBytes, std::size_t firstCount,
+                         Sha256& second, const void* secondBytes, std::size_t secondCount) {
+    const auto* a = static_cast<const std::uint8_t*>(firstBytes);
+    const auto* b = static_cast<const std::uint8_t*>(secondBytes);
+    first.totalBytes_ += firstCount;
+    second.totalBytes_ += secondCount;
+    first.fillPending(a, firstCount);
+    second.fillPending(b, secondCount);
+    if (first.pendingBytes_ == 0 && second.pendingBytes_ == 0) {
+        const std::size_t together = std::min(firstCount, secondCount) / 64;
+        if (together > 0 && !compressPairsWithShaInstructions(first.state_.data(), a,
+                                                              second.state_.data(), b, together)) {
+            first.compress(a, together);
+            second.compress(b, together);
+        }
+        a += together * 64;
+        b += together * 64;
+        firstCount -= together * 64;
+        secondCount -= together * 64;
+    }
+    if (firstCount > 0) first.addWholeBlocksAndKeepTail(a, firstCount);
+    if (secondCount > 0) second.addWholeBlocksAndKeepTail(b, secondCount);
 }
 
 std::array<std::uint8_t, 32> Sha256::finish() {

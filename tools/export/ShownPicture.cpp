@@ -12,7 +12,7 @@ bool sharesPicture(const VideoArchive& archive, std::int32_t slot) {
            here->blockPositions[0] == before->blockPositions[0];
 }
 
-bool ShownPicture::take(VideoArchive& archive, std::int32_t slot) {
+bool ShownPicture::take(VideoArchive& archive, std::int32_t slot, ByteSource* from) {
     if (lastSlot_ == slot - 1 && sharesPicture(archive, slot)) {
         lastSlot_ = slot;
         return lastOwn_;
@@ -20,8 +20,9 @@ bool ShownPicture::take(VideoArchive& archive, std::int32_t slot) {
     lastSlot_ = slot;
     int width = 0;
     int height = 0;
-    lastOwn_ = archive.readFramePicture(slot, reading_) &&
-               jpegFrameSize(reading_.data(), reading_.size(), width, height);
+    const bool read = from != nullptr ? archive.readFramePicture(slot, reading_, *from)
+                                      : archive.readFramePicture(slot, reading_);
+    lastOwn_ = read && jpegFrameSize(reading_.data(), reading_.size(), width, height);
     if (lastOwn_) {
         bytes_.swap(reading_);
         width_ = width;

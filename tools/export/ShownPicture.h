@@ -8,8 +8,9 @@
 #include <vector>
 
 namespace tavrin {
+class ByteSource;
 class VideoArchive;
-}
+}  // namespace tavrin
 
 namespace tavrin::exporter {
 
@@ -18,10 +19,10 @@ bool sharesPicture(const VideoArchive& archive, std::int32_t slot);
 
 class ShownPicture {
 public:
-    // Moves on to slot `slot`, reading its picture unless it repeats the one before. False when
-    // the slot has no picture of its own that can be shown; bytes() then still holds the last one
-    // that could.
-    bool take(VideoArchive& archive, std::int32_t slot);
+    // Moves on to slot `slot`, reading its picture unless it repeats the one before (through
+    // `from` when given, the archive's file read another way). False when the slot has no
+    // picture of its own that can be shown; bytes() then still holds the last one that could.
+    bool take(VideoArchive& archive, std::int32_t slot, ByteSource* from = nullptr);
     // The next slot comes from another recording.
     void newRecording() { lastSlot_ = -2; }
 

@@ -210,6 +210,23 @@ TEST_F(Export, WholeRecordingsAcrossOpenDmlPartsAreEveryViewerSlot) {
     }
 }
 
+// The export reads an archive once from front to back for its pictures and its checksum; a
+// picture stored out of the order they are shown in, here far past the others, is still the one
+// the viewer shows, and so are those the reading has passed by then.
+TEST(ExportSource, PicturesStoredOutOfOrderAreThoseTheViewerShows) {
+    test::TestFolder place;
+    const Path card = place.file(L"card");
+    const Path out = place.file(L"out");
+    for (const Path& folder : {card, out})
+        std::filesystem::create_directory(std::filesystem::u8path(toUtf8(folder)));
+    writeArchiveStoredOutOfOrder(card + kPathSeparator + L"0001_001.DAT", 60);
+    const ExportRun run = runExporter({L"--recording", L"--quiet", L"--out", out, card});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const auto clips = expectClips(out, card);
+    ASSERT_EQ(clips.size(), 1u);
+    EXPECT_EQ(clips[0].second.frames, 60);
+}
+
 TEST_F(Export, TimeSpanRunsAcrossAJoinAndEndsAtAGap) {
     const Path out = card->newOutFolder();
     ExportRun run = runExporter({L"--from", L"2012-05-04 09:00:02", L"--to", L"2012-05-04 09:00:06",

@@ -9,6 +9,7 @@
 #include "recording/TextEncoding.h"
 #include "tests/support/TestFolder.h"
 #include "tools/export/AviWriter.h"
+#include "tools/export/BackgroundHash.h"
 #include "tools/export/ClipSelection.h"
 #include "tools/export/ClipText.h"
 #include "tools/export/ExportError.h"
@@ -16,6 +17,7 @@
 #include "tools/export/OutputFile.h"
 #include "tools/export/RiffSink.h"
 #include "tools/export/Sha256.h"
+#include "tools/export/SourcePass.h"
 
 namespace tavrin::exporter {
 namespace {
@@ -61,6 +63,118 @@ TEST(Sha256, InstructionsAndPortableCodeAgree) {
             pieces.add(data.data() + at, std::min<std::size_t>(7, length - at));
         EXPECT_EQ(whole.finishHex(), pieces.finishHex()) << length;
     }
+}
+
+std::vector<std::uint8_t> randomBytes(std::size_t count, unsigned seed) {
+    std::mt19937 random(seed);
+    std::vector<std::uint8_t> bytes(count);
+    for (auto& b : bytes) b = static_cast<std::uint8_t>(random());
+    return bytes;
+}
+
+std::string sha256Of(const std::uint8_t* bytes, std::size_t count) {
+    Sha256 hash;
+    hash.add(bytes, count);
+    return hash.finishHex();
+}
+
+// Two streams hashed together give each stream's own digest, whatever either holds pending from
+// before and however long each part is.
+TEST(Sha256, StreamsHashedTogetherAreEachHashedAsAlone) {
+    const std::vector<std::uint8_t> a = randomBytes(9000, 1);
+    const std::vector<std::uint8_t> b = randomBytes(9000, 2);
+    const struct {
+        std::size_t leadA, leadB;  // added alone first
+        std::size_t togetherA, togetherB;
+    } rows[] = {
+        {0, 0, 0, 0},       {0, 0, 64, 64},      {0, 0, 4096, 4096}, {0, 0, 640, 64},
+        {0, 0, 1, 4097},    {5, 0, 4096, 4096},  {0, 63, 128, 1000}, {17, 40, 3000, 2999},
+        {64, 1, 6400, 300}, {100, 100, 0, 5000},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.leadA << "+" << row.togetherA << ", " << row.leadB
+                                        << "+" << row.togetherB);
+        Sha256 first, second;
+        first.add(a.data(), row.leadA);
+        second.add(b.data(), row.leadB);
+        Sha256::addTogether(first, a.data() + row.leadA, row.togetherA, second,
+                            b.data() + row.leadB, row.togetherB);
+        // And on after it, alone.
+        first.add(a.data() + row.leadA + row.togetherA, 100);
+        EXPECT_EQ(first.finishHex(), sha256Of(a.data(), row.leadA + row.togetherA + 100));
+        EXPECT_EQ(second.finishHex(), sha256Of(b.data(), row.leadB + row.togetherB));
+    }
+}
+
+// Pieces of both streams, some larger than the thread hashes at a time and some empty, come out
+// as each stream's digest; a finished stream starts again, an abandoned one forgets its bytes.
+TEST(BackgroundHash, EachStreamsDigestWhateverTheOtherDoes) {
+    const std::vector<std::uint8_t> written = randomBytes(3 << 20, 3);
+    const std::vector<std::uint8_t> read = randomBytes(2 << 20, 4);
+    BackgroundHash hash;
+    const std::size_t writtenPieces[] = {1 << 20, 0, 77, (1 << 20) + 5, 1000000};
+    std::size_t at = 0;
+    std::uint64_t ticket = 0;
+    for (std::size_t piece : writtenPieces) {
+        ticket = hash.add(BackgroundHash::kWritten, written.data() + at, piece);
+        at += piece;
+        if (at < read.size()) hash.add(BackgroundHash::kRead, read.data() + at / 2, 0);
+    }
+    hash.add(BackgroundHash::kRead, read.data(), read.size());
+    hash.waitUntilHashed(BackgroundHash::kWritten, ticket);
+    EXPECT_EQ(hash.finishHex(BackgroundHash::kRead), sha256Of(read.data(), read.size()));
+    EXPECT_EQ(hash.finishHex(BackgroundHash::kWritten), sha256Of(written.data(), at));
+
+    hash.add(BackgroundHash::kWritten, written.data(), 1 << 20);
+    hash.abandon(BackgroundHash::kWritten);
+    hash.add(BackgroundHash::kRead, read.data(), 3);
+    hash.add(BackgroundHash::kWritten, written.data() + 10, 300000);
+    EXPECT_EQ(hash.finishHex(BackgroundHash::kWritten), sha256Of(written.data() + 10, 300000));
+    EXPECT_EQ(hash.finishHex(BackgroundHash::kRead), sha256Of(read.data(), 3));
+}
+
+// Reads forward across pieces, behind the piece in hand and past the end all give the file's
+// bytes; the file is hashed whole when a hash is given, and only what is asked for is read
+// without one.
+TEST(SourcePass, ReadsTheFileOnceForItsBytesAndItsChecksum) {
+    test::TestFolder folder;
+    const Path path = folder.file(L"0001_001.DAT");
+    const std::vector<std::uint8_t> content = randomBytes(50000, 5);
+    test::writeBytes(path, content);
+    const struct {
+        std::int64_t offset;
+        std::size_t size;
+        std::size_t expected;
+    } reads[] = {
+        {100, 50, 50},       {4000, 200, 200},     // across the first boundary
+        {9000, 8192, 8192},  {20, 10, 10},         // across two; behind
+        {30000, 9000, 9000}, {28000, 3000, 3000},  // far ahead; behind into the piece in hand
+        {49990, 100, 10},    {60000, 10, 0},       // the end
+    };
+    for (const bool hashed : {true, false}) {
+        SCOPED_TRACE(hashed);
+        BackgroundHash hash;
+        SourcePass pass(path, hashed ? &hash : nullptr, 4096);
+        EXPECT_EQ(pass.length(), 50000);
+        for (const auto& r : reads) {
+            std::vector<std::uint8_t> got(r.size, 0xEE);
+            ASSERT_EQ(pass.readAt(r.offset, got.data(), r.size), r.expected) << r.offset;
+            EXPECT_TRUE(std::equal(got.begin(),
+                                   got.begin() + static_cast<std::ptrdiff_t>(r.expected),
+                                   content.begin() + r.offset))
+                << r.offset;
+        }
+        if (hashed) {
+            EXPECT_EQ(pass.finishHex(), sha256Of(content.data(), content.size()));
+        }
+    }
+    // A clip that ends early in the archive: the checksum is still that of the whole file.
+    BackgroundHash hash;
+    SourcePass early(path, &hash, 4096);
+    std::vector<std::uint8_t> got(50);
+    ASSERT_EQ(early.readAt(100, got.data(), got.size()), got.size());
+    EXPECT_EQ(early.finishHex(), sha256Of(content.data(), content.size()));
+    EXPECT_THROW(SourcePass(folder.file(L"missing.DAT"), nullptr), ExportError);
 }
 
 RecordingSummary recording(std::int64_t start, int slots, std::vector<std::pair<int, int>> events,
@@ -243,21 +357,25 @@ TEST(OutputFile, ChecksumIsThatOfTheStoredFile) {
     test::TestFolder folder;
     std::string content(3 * 1024 * 1024 + 17, 'x');
     for (std::size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 131 % 251);
+    BackgroundHash background;
     for (const std::int64_t overwriteAt :
          {std::int64_t{-1}, std::int64_t{5}, std::int64_t{3 * 1024 * 1024 + 3}}) {
-        SCOPED_TRACE(overwriteAt);
-        OutputFile file(folder.path(), L"big.avi");
-        std::string expected = content;
-        for (std::size_t at = 0; at < content.size(); at += 70001) {
-            file.write(content.data() + at, std::min<std::size_t>(70001, content.size() - at));
+        for (BackgroundHash* hash : {static_cast<BackgroundHash*>(nullptr), &background}) {
+            SCOPED_TRACE(testing::Message()
+                         << overwriteAt << (hash != nullptr ? " background" : ""));
+            OutputFile file(folder.path(), L"big.avi", hash);
+            std::string expected = content;
+            for (std::size_t at = 0; at < content.size(); at += 70001) {
+                file.write(content.data() + at, std::min<std::size_t>(70001, content.size() - at));
+            }
+            if (overwriteAt >= 0) {
+                file.overwrite(overwriteAt, "ABCD", 4);
+                expected.replace(static_cast<std::size_t>(overwriteAt), 4, "ABCD");
+            }
+            EXPECT_EQ(file.commit(true), sha256Of(expected));
+            const test::Bytes stored = test::readBytes(folder.file(L"big.avi"));
+            EXPECT_TRUE(std::string(stored.begin(), stored.end()) == expected);
         }
-        if (overwriteAt >= 0) {
-            file.overwrite(overwriteAt, "ABCD", 4);
-            expected.replace(static_cast<std::size_t>(overwriteAt), 4, "ABCD");
-        }
-        EXPECT_EQ(file.commit(true), sha256Of(expected));
-        const test::Bytes stored = test::readBytes(folder.file(L"big.avi"));
-        EXPECT_TRUE(std::string(stored.begin(), stored.end()) == expected);
     }
 }
 

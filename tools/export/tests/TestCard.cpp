@@ -8,6 +8,8 @@
 #include "recording/TextEncoding.h"
 #include "tests/support/TestPictures.h"
 #include "tools/cardgen/CardWriter.h"
+#include "tools/cardgen/FrameStrip.h"
+#include "tools/cardgen/JpegEncoder.h"
 #include "tools/cardgen/RecordingWriter.h"
 
 namespace tavrin::exporttest {
@@ -54,18 +56,21 @@ std::string stringAfter(const std::string& text, std::size_t& at, const std::str
     return value;
 }
 
-// A noisy picture that needs nine blocks when stored.
-cardgen::Bytes largeJpeg() {
-    for (int height = 64;; height += 8) {
-        test::RawPicture picture = test::solidPicture(320, height, 3, {0, 0, 0});
-        unsigned seed = 7;
-        for (std::uint8_t& sample : picture.samples) {
-            seed = seed * 1103515245u + 12345u;
-            sample = static_cast<std::uint8_t>(seed >> 24);
-        }
-        cardgen::Bytes jpeg = test::encodeJpeg(picture, test::JpegKind::Colour, 90);
-        if (jpeg.size() > 64000) return jpeg;
+// A noisy picture of `height` rows, different for each seed.
+cardgen::Bytes noisyJpeg(int height, unsigned seed) {
+    test::RawPicture picture = test::solidPicture(320, height, 3, {0, 0, 0});
+    for (std::uint8_t& sample : picture.samples) {
+        seed = seed * 1103515245u + 12345u;
+        sample = static_cast<std::uint8_t>(seed >> 24);
     }
+    return test::encodeJpeg(picture, test::JpegKind::Colour, 90);
+}
+
+// The rows a noisy picture needs to take nine blocks when stored.
+int largePictureHeight() {
+    int height = 64;
+    while (noisyJpeg(height, 7).size() <= 64000) height += 8;
+    return height;
 }
 
 }  // namespace
@@ -84,12 +89,39 @@ void writeArchiveOfLargePictures(const Path& path, int pictures) {
     header.start = {2012, 6, 1, 12, 0, 0};
     header.startTick = 1000;
     cardgen::ArchiveBuilder builder(header);
-    const cardgen::Bytes jpeg = largeJpeg();
+    const cardgen::Bytes jpeg = noisyJpeg(largePictureHeight(), 7);
     for (int i = 0; i < pictures; ++i) {
         cardgen::FrameFields fields;
         fields.time = {2012, 6, 1, 12, 0, i / 28};
         fields.mark = i >= 10 && i < 15 ? 0x20 : 0;  // an event
         builder.addPicture(jpeg, 1000 + static_cast<std::uint32_t>(i * 1000 / 28), fields);
+    }
+    if (!builder.writeTo(toUtf8(path))) throw std::runtime_error("cannot write the archive");
+}
+
+void writeArchiveStoredOutOfOrder(const Path& path, int pictures) {
+    cardgen::ArchiveHeaderFields header;
+    header.start = {2012, 6, 2, 12, 0, 0};
+    header.startTick = 1000;
+    cardgen::ArchiveBuilder builder(header);
+    for (int stored = 0; stored < pictures; ++stored) {
+        // The first picture shown comes last.
+        const int shown = (stored + 1) % pictures;
+        cardgen::Canvas canvas(320, 160);
+        unsigned seed = 100 + static_cast<unsigned>(shown);
+        for (int y = 0; y < cardgen::stripTop(canvas.height()); ++y) {
+            std::uint8_t* row = canvas.row(y);
+            for (int x = 0; x < canvas.width() * 3; ++x) {
+                seed = seed * 1103515245u + 12345u;
+                row[x] = static_cast<std::uint8_t>(seed >> 24);
+            }
+        }
+        cardgen::drawFrameStrip(canvas, shown);
+        cardgen::FrameFields fields;
+        fields.time = {2012, 6, 2, 12, 0, shown / 28};
+        // Ticks rounded up, so each picture has a slot of its own.
+        builder.addPicture(cardgen::encodeJpeg(canvas, 90),
+                           1000 + static_cast<std::uint32_t>((shown * 1000 + 27) / 28), fields);
     }
     if (!builder.writeTo(toUtf8(path))) throw std::runtime_error("cannot write the archive");
 }

@@ -47,6 +47,10 @@ protected:
 // interrupted or to fill a small disk, and for tests that need any recording at all.
 void writeArchiveOfLargePictures(const Path& path, int pictures);
 
+// An archive of `pictures` pictures of noise (about 45 KB each) with their frame strips, stored
+// in the order they are shown but for the first, which is stored last.
+void writeArchiveStoredOutOfOrder(const Path& path, int pictures);
+
 // The names in `folder` that end in `extension` (all with ""), sorted.
 std::vector<std::wstring> filesIn(const Path& folder, const std::wstring& extension = L"");
 
