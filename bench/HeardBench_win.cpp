@@ -235,12 +235,19 @@ bool bench() {
                      clock.msOf(first.recordedSample - first.trackSample) - run.playStartMs);
     }
     const HeardBreaks breaks = heardBreaks(matches, kWaveSampleRate);
+    traceMonitor(run.monitor, matches, clock, run.playStartMs);
     std::fprintf(stderr,
                  "heard_bench: the heard sound skipped %d times (%.0f ms of the track never "
                  "heard) and paused %d times (%.0f ms)\n",
                  breaks.skips, breaks.skippedMs, breaks.pauses, breaks.pausedMs);
+    // A click is a few ms at full scale; the road noise never comes near it.
+    const FullScaleBursts clicks =
+        fullScaleBursts(run.monitor, static_cast<std::size_t>(kWaveSampleRate * 2 / 1000));
+    std::fprintf(stderr, "heard_bench: %d clicks heard (%.0f ms at full scale)\n", clicks.count,
+                 clicks.samples * 1000.0 / kWaveSampleRate);
     describeSoundClock(run, heard);
-    traceHeard(run.sightings, run.arrivals, heard, kFrameDurationMs, run.playStartMs);
+    traceHeard(run.sightings, run.arrivals, heard, breaks, clock, kFrameDurationMs,
+               run.playStartMs);
     describeScreenDelay(run);
 
     printFigure("heard_offset_median_ms", figures.offsetMedianMs, "ms");

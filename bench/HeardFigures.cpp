@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include "bench/Statistics.h"
 
@@ -85,6 +86,8 @@ HeardBreaks heardBreaks(const std::vector<TrackMatch>& matches, double trackRate
     for (std::size_t i = 1; i < matches.size(); ++i) {
         const double moved = (matches[i].trackSample - matches[i - 1].trackSample) -
                              (matches[i].recordedSample - matches[i - 1].recordedSample);
+        if (std::fabs(moved) > toleranceSamples)
+            breaks.each.push_back({matches[i].recordedSample, moved});
         if (moved > toleranceSamples) {
             ++breaks.skips;
             breaks.skippedMs += moved * 1000.0 / trackRate;
@@ -94,6 +97,25 @@ HeardBreaks heardBreaks(const std::vector<TrackMatch>& matches, double trackRate
         }
     }
     return breaks;
+}
+
+FullScaleBursts fullScaleBursts(const std::vector<std::int16_t>& recording, std::size_t minSamples,
+                                int level) {
+    FullScaleBursts bursts;
+    std::size_t run = 0;
+    // One past the end closes a run that lasts to the end.
+    for (std::size_t i = 0; i <= recording.size(); ++i) {
+        if (i < recording.size() && std::abs(int{recording[i]}) >= level) {
+            ++run;
+            continue;
+        }
+        if (run >= minSamples && run > 0) {
+            ++bursts.count;
+            bursts.samples += static_cast<std::int64_t>(run);
+        }
+        run = 0;
+    }
+    return bursts;
 }
 
 HeardFigures heardFigures(const std::vector<ScreenSighting>& sightings,

@@ -54,7 +54,12 @@ private:
 
 // Where the heard sound left the track's course between neighbouring matches: stretches of the
 // track that were never heard (the output dropped data) and pauses (it ran dry, or repeated).
+struct HeardBreak {
+    double recordedSample = 0;  // the middle of the match after the break
+    double movedSamples = 0;    // the track's course moved on by this many: > 0 a skip
+};
 struct HeardBreaks {
+    std::vector<HeardBreak> each;
     int skips = 0;
     double skippedMs = 0;
     int pauses = 0;
@@ -63,6 +68,16 @@ struct HeardBreaks {
 // Breaks smaller than `toleranceSamples` are measuring noise and are not counted.
 HeardBreaks heardBreaks(const std::vector<TrackMatch>& matches, double trackRate,
                         double toleranceSamples = 2);
+
+// Stretches of the recording held at full scale (a size of at least `level`) for at least
+// `minSamples` in a row: no recorded sound does that, a click does (an output that pads with the
+// lowest 8-bit level, say).
+struct FullScaleBursts {
+    int count = 0;
+    std::int64_t samples = 0;
+};
+FullScaleBursts fullScaleBursts(const std::vector<std::int16_t>& recording, std::size_t minSamples,
+                                int level = 32000);
 
 // A grab of the screen: the middle of the moments before and after it, how long it took, and the
 // frame read off the picture's strip (-1 when it could not be read).

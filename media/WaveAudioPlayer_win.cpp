@@ -1,6 +1,7 @@
 #include "media/WaveAudioPlayer_win.h"
 
 #include "media/WavePlayback.h"
+#include "media/WineHost_win.h"
 #include "ui/AppInstance_win.h"
 #include "ui/Exception.h"
 #include "ui/Messages.h"
@@ -57,19 +58,22 @@ void WaveAudioPlayer::open(const Path& path) {
     WaveData wave = readWaveFile(path);
     if (wave.samples.size() > static_cast<std::size_t>(INT32_MAX)) throw Exception(path);
     std::int32_t chunkSize = waveChunkSize(wave.format);
-    const RateConversion rates{wave.format.samplesPerSecond,
-                               outputRateFor(wave.format.samplesPerSecond)};
+    const SoundOutputProfile profile =
+        soundOutputProfile(wave.format.samplesPerSecond, runsOnWine());
+    const RateConversion rates{wave.format.samplesPerSecond, profile.outputRate};
     // A chunk of the track becomes at most this many samples of the output.
-    const auto outputChunkSize = static_cast<std::size_t>(outputSamplesBefore(rates, chunkSize));
-    std::vector<std::uint8_t> mixBuffer(2 * outputChunkSize);
+    const auto outputChunkSamples = static_cast<std::size_t>(outputSamplesBefore(rates, chunkSize));
+    const std::size_t outputChunkBytes = outputChunkSamples * profile.bytesPerSample;
+    std::vector<std::uint8_t> mixBuffer(2 * outputChunkBytes);
+    std::vector<std::uint8_t> trackChunk(profile.bytesPerSample > 1 ? outputChunkSamples : 0);
 
     WAVEFORMATEX format = {};
     format.wFormatTag = wave.format.formatTag;
     format.nChannels = wave.format.channels;
     format.nSamplesPerSec = rates.outputRate;
-    format.nAvgBytesPerSec = rates.outputRate * wave.format.blockAlign;
-    format.nBlockAlign = wave.format.blockAlign;
-    format.wBitsPerSample = wave.format.bitsPerSample;
+    format.nBlockAlign = static_cast<WORD>(wave.format.blockAlign * profile.bytesPerSample);
+    format.nAvgBytesPerSec = rates.outputRate * format.nBlockAlign;
+    format.wBitsPerSample = profile.bytesPerSample > 1 ? WORD{16} : WORD{wave.format.bitsPerSample};
     format.cbSize = 0;
 
     HWAVEOUT handle = nullptr;
@@ -81,8 +85,8 @@ void WaveAudioPlayer::open(const Path& path) {
 
     std::array<WAVEHDR, 2> headers{};
     for (int i = 0; i < 2; ++i) {
-        headers[i].lpData = reinterpret_cast<LPSTR>(mixBuffer.data() + i * outputChunkSize);
-        headers[i].dwBufferLength = static_cast<DWORD>(outputChunkSize);
+        headers[i].lpData = reinterpret_cast<LPSTR>(mixBuffer.data() + i * outputChunkBytes);
+        headers[i].dwBufferLength = static_cast<DWORD>(outputChunkBytes);
     }
     // Prepared headers must stay where they are, so they are prepared in place.
     headers_ = headers;
@@ -102,8 +106,10 @@ void WaveAudioPlayer::open(const Path& path) {
     dataLength_ = static_cast<std::int32_t>(data_.size());
     chunkSize_ = chunkSize;
     rates_ = rates;
+    profile_ = profile;
     origin_ = 0;
     mixBuffer_ = std::move(mixBuffer);
+    trackChunk_ = std::move(trackChunk);
     dataRate_ = waveDataRate(format_);
     nextHeader_ = 0;
     buffersQueued_ = 0;
@@ -149,13 +155,13 @@ void WaveAudioPlayer::close() {
     dataLength_ = 0;
     mixBuffer_.clear();
     mixBuffer_.shrink_to_fit();
+    trackChunk_.clear();
+    trackChunk_.shrink_to_fit();
     chunkSize_ = 0;
     paused_ = false;
 }
 
-void WaveAudioPlayer::resetDevice() {
-    waveOutReset(device_.get());
-}
+void WaveAudioPlayer::resetDevice() { waveOutReset(device_.get()); }
 
 WaveAudioPlayer::FeedResult WaveAudioPlayer::feed(std::int64_t position) {
     FeedResult result;
@@ -172,12 +178,16 @@ WaveAudioPlayer::FeedResult WaveAudioPlayer::feed(std::int64_t position) {
     if (queued_[index]) return result;
 
     WAVEHDR& header = headers_[index];
-    auto* samples = reinterpret_cast<std::uint8_t*>(header.lpData);
+    auto* bytes = reinterpret_cast<std::uint8_t*>(header.lpData);
     const std::int64_t first = outputSamplesBefore(rates_, chunk.start - origin_);
     const std::int64_t last = outputSamplesBefore(rates_, chunk.end - origin_);
+    const auto count = static_cast<std::size_t>(last - first);
+    // The track's samples at the output's rate and volume, widened last where 16 bits go out.
+    std::uint8_t* samples = profile_.bytesPerSample > 1 ? trackChunk_.data() : bytes;
     resampleTrack(data_.data(), dataLength_, origin_, rates_, first, last, samples);
-    scaleSamples(samples, static_cast<std::size_t>(last - first), volume_, samples);
-    header.dwBufferLength = static_cast<DWORD>(last - first);
+    scaleSamples(samples, count, volume_, samples);
+    if (profile_.bytesPerSample > 1) widenSamples(samples, count, bytes);
+    header.dwBufferLength = static_cast<DWORD>(count * profile_.bytesPerSample);
     header.dwUser = generation_;
     if (waveOutWrite(device_.get(), &header, sizeof(WAVEHDR)) != MMSYSERR_NOERROR) return result;
     result.queued = true;
@@ -253,10 +263,13 @@ std::int32_t WaveAudioPlayer::getPosition() {
     if (waveOutGetPosition(device_.get(), &time, sizeof time) != MMSYSERR_NOERROR ||
         time.wType != TIME_BYTES)
         return 0;
-    // The device counts its own samples; the track's that they stand for give the position.
-    const std::int64_t played = trackSamplesPlayed(rates_, time.u.cb);
+    // The device counts its own bytes; the track's samples that they stand for give the position.
+    const std::int64_t played =
+        trackSamplesPlayed(rates_, time.u.cb / (format_.blockAlign * profile_.bytesPerSample));
     const auto playedMs = static_cast<std::int32_t>(bytesToMs(format_, dataLength_, played));
-    const std::int32_t deviceMs = startLead_.correct(playedMs, timeGetTime()) + startOffsetMs_;
+    const std::int32_t correctedMs =
+        profile_.correctStartLead ? startLead_.correct(playedMs, timeGetTime()) : playedMs;
+    const std::int32_t deviceMs = correctedMs + startOffsetMs_;
     if (state_ != kSoundPlaying) {
         smoother_.reset();
         return deviceMs;

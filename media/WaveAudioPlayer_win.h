@@ -9,6 +9,7 @@
 
 #include "media/ISoundPlayer.h"
 #include "media/PositionSmoother.h"
+#include "media/SoundOutputProfile.h"
 #include "media/StartLeadCorrection.h"
 #include "media/WaveFile.h"
 #include "media/WaveOutDevice_win.h"
@@ -97,8 +98,11 @@ private:
     // The track's rate and the output's (see WaveResampling.h), and the track sample the
     // current output began at.
     RateConversion rates_{};
+    SoundOutputProfile profile_{};
     std::int64_t origin_ = 0;
     std::vector<std::uint8_t> mixBuffer_;
+    // A chunk of the track's samples at the output's rate, before they are widened.
+    std::vector<std::uint8_t> trackChunk_;
     DWORD playStartTime_ = 0;
     // Takes off what a device claims to have played before it can have (see the class).
     StartLeadCorrection startLead_;

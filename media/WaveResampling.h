@@ -7,7 +7,8 @@
 // second and more over a long recording). The track is therefore played at the nearest rate
 // above whose 10 ms period is a whole number of samples, 13,200, resampled on the way; every
 // position the player reports is turned back into the track's own timeline, which stays the
-// recording's. On a device that counts exactly the conversion changes nothing of the timing.
+// recording's. Only Wine's output is opened this way (SoundOutputProfile.h); where the rates
+// agree the conversion changes nothing.
 
 #include <cstdint>
 

@@ -125,7 +125,35 @@ TEST(HeardFiguresTest, SkipsAndPausesOfTheHeardSoundAreCounted) {
     EXPECT_NEAR(breaks.skippedMs, (300 + 13183) * 1000 / kRate, 1e-6);
     EXPECT_EQ(breaks.pauses, 2);
     EXPECT_NEAR(breaks.pausedMs, 252.5 * 1000 / kRate, 1e-6);
+    // Each break where it was heard: after the 4th, 6th, 8th and 9th quarter second.
+    ASSERT_EQ(breaks.each.size(), 4u);
+    const double at[] = {4, 6, 8, 9};
+    const double moved[] = {300, -250, 13183, -2.5};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_NEAR(breaks.each[i].recordedSample, at[i] * kRate / 4, 1e-6) << i;
+        EXPECT_NEAR(breaks.each[i].movedSamples, moved[i], 1e-6) << i;
+    }
     EXPECT_EQ(heardBreaks({}, kRate).skips, 0);
+}
+
+TEST(HeardFiguresTest, FullScaleBurstsAreClicksNotPeaks) {
+    const struct {
+        std::vector<std::int16_t> recording;
+        int count;
+        std::int64_t samples;
+    } rows[] = {
+        {{}, 0, 0},
+        {{0, 100, -20000, 31999, -31999, 0}, 0, 0},                // loud, never full scale
+        {{0, 32767, 0, -32768, 0}, 0, 0},                          // lone peaks
+        {{0, -32768, -32768, -32768, 0}, 1, 3},                    // a click
+        {{-32768, -32768, -32768, 5, 32767, 32000, 32100}, 2, 6},  // at both ends
+        {{0, 32767, -32768, 32767, 0, -32768, -32768}, 1, 3},      // a run of two is no burst
+    };
+    for (const auto& row : rows) {
+        const FullScaleBursts bursts = fullScaleBursts(row.recording, 3);
+        EXPECT_EQ(bursts.count, row.count) << row.recording.size();
+        EXPECT_EQ(bursts.samples, row.samples) << row.recording.size();
+    }
 }
 
 // Grabs every 50 ms of a picture that runs `leadMs` ahead of the heard sound, gaining

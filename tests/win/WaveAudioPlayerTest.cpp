@@ -12,6 +12,7 @@
 #include "media/ISoundPlayer.h"
 #include "media/PositionSmoother.h"
 #include "media/WaveAudioPlayer_win.h"
+#include "media/WineHost_win.h"
 #include "tests/e2e/ProcessFigures.h"
 #include "tests/win/MessagePump.h"
 #include "recording/SoundTrack.h"
@@ -274,6 +275,31 @@ TEST_F(WaveAudioPlayerTest, NeverReportsMoreThanCanHaveBeenPlayed) {
             pumpFor(15);
         }
     }
+}
+
+// On Wine the output goes out in 16-bit samples (what its driver pads with is then silence); on
+// Windows as the track's own bytes. Either way the device counts whole samples of that width.
+TEST_F(WaveAudioPlayerTest, TheDeviceCountsSamplesOfTheOutputsWidth) {
+    player->open(path);
+    player->play(0);
+    const HWAVEOUT device = player->deviceHandle();
+    ASSERT_NE(device, nullptr);
+    const auto read = [device](UINT type) {
+        MMTIME time = {};
+        time.wType = type;
+        EXPECT_EQ(waveOutGetPosition(device, &time, sizeof time), MMSYSERR_NOERROR);
+        EXPECT_EQ(time.wType, type);
+        return type == TIME_BYTES ? time.u.cb : time.u.sample;
+    };
+    ASSERT_TRUE(pumpUntil([&] { return read(TIME_SAMPLES) > 0; }, 2000));
+    const DWORD width = runsOnWine() ? 2 : 1;
+    // The count moves on between the readings: the bytes lie between the samples before and after.
+    const DWORD before = read(TIME_SAMPLES);
+    const DWORD bytes = read(TIME_BYTES);
+    const DWORD after = read(TIME_SAMPLES);
+    EXPECT_GE(bytes, before * width);
+    EXPECT_LE(bytes, after * width);
+    EXPECT_EQ(bytes % width, 0u);
 }
 
 TEST_F(WaveAudioPlayerTest, PauseHoldsThePositionAndResumeContinues) {
