@@ -11,6 +11,13 @@ namespace {
 
 HANDLE native(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
+// A handle for writing, as the file's raw number (INVALID_HANDLE_VALUE is -1).
+std::intptr_t openWritable(const Path& path, DWORD disposition) {
+    return reinterpret_cast<std::intptr_t>(
+        CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                    disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
 }  // namespace
 
 BinaryFile BinaryFile::openForReading(const Path& path) {
@@ -25,17 +32,13 @@ BinaryFile BinaryFile::openForReading(const Path& path) {
 
 BinaryFile BinaryFile::createForWriting(const Path& path) {
     BinaryFile file;
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    file.handle_ = reinterpret_cast<std::intptr_t>(h);
+    file.handle_ = openWritable(path, CREATE_ALWAYS);
     return file;
 }
 
 BinaryFile BinaryFile::openForWriting(const Path& path) {
     BinaryFile file;
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    file.handle_ = reinterpret_cast<std::intptr_t>(h);
+    file.handle_ = openWritable(path, OPEN_EXISTING);
     return file;
 }
 
