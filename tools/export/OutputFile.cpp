@@ -12,8 +12,10 @@ namespace tavrin::exporter {
 namespace {
 
 constexpr std::size_t kBufferBytes = 1 << 20;
-// Enough that the disk and the hash rarely wait for each other.
+// Enough that the disk and the hash rarely wait for each other, and with a writing thread the
+// filling too.
 constexpr std::size_t kBuffersHashedBehind = 4;
+constexpr std::size_t kBuffersWrittenBehind = 8;
 
 }  // namespace
 
@@ -32,21 +34,33 @@ OutputFile::OutputFile(const Path& folder, const std::wstring& name, BackgroundH
     }
     file_ = BinaryFile::openForWriting(temporaryPath_);
     if (!file_.isOpen()) fail("cannot write " + toUtf8(finalPath_));
-    const std::size_t buffers = background_ != nullptr ? kBuffersHashedBehind : 1;
+    std::size_t buffers = 1;
+    if (background_ != nullptr) {
+        // Through the cache the copying is a processor's work on whichever thread it is done, and
+        // a thread of its own only competes with the filling and the hash; past it the disk
+        // takes the buffers while the next ones fill.
+        UncachedFile uncached = UncachedFile::openForWriting(temporaryPath_);
+        if (uncached.isOpen()) writer_ = std::make_unique<WriteBehind>(file_, std::move(uncached));
+        buffers = writer_ != nullptr ? kBuffersWrittenBehind : kBuffersHashedBehind;
+    }
     for (std::size_t i = 0; i < buffers; ++i) buffers_.emplace_back(kBufferBytes);
     tickets_.assign(buffers, 0);
+    writeTickets_.assign(buffers, 0);
 }
 
 OutputFile::~OutputFile() {
     if (committed_) return;
+    writer_.reset();
     // The hash may still be reading the buffers.
     if (background_ != nullptr) background_->abandon(BackgroundHash::kWritten);
     file_.close();
     if (!temporaryPath_.empty()) deleteFile(temporaryPath_);
 }
 
-void OutputFile::fail(const std::string& what) {
-    const std::string reason = lastSystemError();
+void OutputFile::fail(const std::string& what) { fail(what, lastSystemError()); }
+
+void OutputFile::fail(const std::string& what, const std::string& reason) {
+    writer_.reset();
     file_.close();
     deleteFile(temporaryPath_);
     temporaryPath_.clear();
@@ -69,7 +83,11 @@ void OutputFile::write(const void* bytes, std::size_t count) {
 void OutputFile::flush() {
     if (used_ == 0) return;
     const std::uint8_t* bytes = buffers_[current_].data();
-    if (!file_.write(bytes, used_)) fail("cannot write " + toUtf8(finalPath_));
+    if (writer_ != nullptr) {
+        writeTickets_[current_] = writer_->add(bytes, used_);
+    } else if (!file_.write(bytes, used_)) {
+        fail("cannot write " + toUtf8(finalPath_));
+    }
     if (!overwritten_) {
         // Hashed as it leaves for the disk; with a background hash while the next buffer fills.
         if (background_ != nullptr) {
@@ -80,6 +98,9 @@ void OutputFile::flush() {
     }
     current_ = (current_ + 1) % buffers_.size();
     used_ = 0;
+    if (writer_ != nullptr && !writer_->waitUntilWritten(writeTickets_[current_])) {
+        fail("cannot write " + toUtf8(finalPath_), writer_->failure());
+    }
     if (background_ != nullptr)
         background_->waitUntilHashed(BackgroundHash::kWritten, tickets_[current_]);
 }
@@ -93,6 +114,7 @@ void OutputFile::overwrite(std::int64_t offset, const void* bytes, std::size_t c
     }
     overwritten_ = true;
     flush();
+    drainWriter();
     if (background_ != nullptr) background_->abandon(BackgroundHash::kWritten);
     if (!file_.seek(offset) || !file_.write(bytes, count) || !file_.seek(size_)) {
         fail("cannot write " + toUtf8(finalPath_));
@@ -113,8 +135,16 @@ std::string OutputFile::hashStoredFile() {
     return hash.finishHex();
 }
 
+void OutputFile::drainWriter() {
+    if (writer_ != nullptr && !writer_->drain()) {
+        fail("cannot write " + toUtf8(finalPath_), writer_->failure());
+    }
+}
+
 std::string OutputFile::commit(bool replace) {
     flush();
+    drainWriter();
+    writer_.reset();
     file_.close();
     std::string digest;
     if (overwritten_) {

@@ -3,9 +3,10 @@
 // One file the exporter writes: it goes to a temporary name in the output folder and takes its
 // final name only once it is complete, so an export that is interrupted or fails leaves no half
 // file under a name a person would open. An unfinished temporary file is removed. Its checksum is
-// taken as its buffers go to the disk.
+// taken as its buffers go to the disk; a large file's buffers go there on a thread of their own.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "tools/export/PageBuffer.h"
 #include "tools/export/RiffSink.h"
 #include "tools/export/Sha256.h"
+#include "tools/export/WriteBehind.h"
 
 namespace tavrin::exporter {
 
@@ -21,7 +23,7 @@ class OutputFile : public RiffSink {
 public:
     // Creates the temporary file in `folder` for the final name `name`. Throws ExportError when
     // the folder takes no file. A large file is hashed on the written stream of `hash` (which
-    // must outlive it), a small one (null) as it is written.
+    // must outlive it) and written behind the caller, a small one (null) as it is written.
     OutputFile(const Path& folder, const std::wstring& name, BackgroundHash* hash = nullptr);
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
@@ -47,6 +49,9 @@ private:
     // Writes the buffer in hand and moves on to the next.
     void flush();
     [[noreturn]] void fail(const std::string& what);
+    [[noreturn]] void fail(const std::string& what, const std::string& reason);
+    // Everything handed to the writing thread on the disk; throws ExportError when it is not.
+    void drainWriter();
     std::string hashStoredFile();
 
     std::wstring name_;
@@ -55,7 +60,8 @@ private:
     BinaryFile file_;
     // Buffers in turn: the disk takes one while the hash still reads those before it.
     std::vector<PageBuffer> buffers_;
-    std::vector<std::uint64_t> tickets_;  // of each buffer's last bytes on the hash
+    std::vector<std::uint64_t> tickets_;       // of each buffer's last bytes on the hash
+    std::vector<std::uint64_t> writeTickets_;  // and on the writing thread
     std::size_t current_ = 0;
     std::size_t used_ = 0;  // bytes in the current buffer
     std::int64_t size_ = 0;
@@ -65,6 +71,8 @@ private:
     Sha256 hash_;
     bool overwritten_ = false;
     bool committed_ = false;
+    // Holds the buffers' addresses: stopped before they or the file go.
+    std::unique_ptr<WriteBehind> writer_;
 };
 
 // folder + separator + name.

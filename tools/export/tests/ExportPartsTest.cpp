@@ -15,9 +15,12 @@
 #include "tools/export/ExportError.h"
 #include "tools/export/ExportOptions.h"
 #include "tools/export/OutputFile.h"
+#include "tools/export/PageBuffer.h"
 #include "tools/export/RiffSink.h"
 #include "tools/export/Sha256.h"
 #include "tools/export/SourcePass.h"
+#include "tools/export/UncachedFile.h"
+#include "tools/export/WriteBehind.h"
 
 namespace tavrin::exporter {
 namespace {
@@ -377,6 +380,40 @@ TEST(OutputFile, ChecksumIsThatOfTheStoredFile) {
             EXPECT_TRUE(std::string(stored.begin(), stored.end()) == expected);
         }
     }
+}
+
+// Whole pages past the cache and the pieces between them through it land each where it belongs;
+// a write the system refuses stops the writing, and its reason reaches the caller.
+TEST(WriteBehind, PiecesLandInOrderAndARefusalComesBack) {
+    test::TestFolder folder;
+    const Path path = folder.file(L"written.bin");
+    test::writeBytes(path, {});
+    PageBuffer source(6 * UncachedFile::kBlockBytes);
+    for (std::size_t i = 0; i < source.capacity(); ++i)
+        source.data()[i] = static_cast<std::uint8_t>(i * 7 % 253);
+    // Pages at page offsets, then a piece that leaves the next ones off them, then the tail.
+    const std::size_t pieces[] = {2 * UncachedFile::kBlockBytes, 100, UncachedFile::kBlockBytes,
+                                  3 * UncachedFile::kBlockBytes - 100};
+    {
+        BinaryFile file = BinaryFile::openForWriting(path);
+        WriteBehind writer(file, UncachedFile::openForWriting(path));
+        std::size_t at = 0;
+        for (std::size_t count : pieces) {
+            writer.add(source.data() + at, count);
+            at += count;
+        }
+        EXPECT_TRUE(writer.drain());
+    }
+    EXPECT_EQ(test::readBytes(path), test::Bytes(source.data(), source.data() + source.capacity()));
+
+    BinaryFile readOnly = BinaryFile::openForReading(path);
+    WriteBehind refused(readOnly, UncachedFile());
+    const std::uint64_t first = refused.add(source.data(), 10);
+    const std::uint64_t second = refused.add(source.data(), 10);
+    EXPECT_FALSE(refused.waitUntilWritten(first));
+    EXPECT_FALSE(refused.waitUntilWritten(second));
+    EXPECT_FALSE(refused.drain());
+    EXPECT_FALSE(refused.failure().empty());
 }
 
 // A file in memory that counts how often it is written over.
