@@ -66,6 +66,16 @@ TEST(BackgroundWriter, WritesBuffersAndRunsInOrderWhereverTheyLie) {
             for (std::size_t b = 0; b < buffer.size(); ++b) {
                 buffer[b] = static_cast<std::uint8_t>(b * 7 + static_cast<std::size_t>(i));
             }
+            if (i % 5 == 1) {
+                // Led by a run that places it where the writer must move it, whatever address
+                // the allocator gave it.
+                std::int64_t lead = 1;
+                while (!copiesSlowlyTo(buffer.data(),
+                                       static_cast<std::int64_t>(expected.size()) + lead))
+                    ++lead;
+                expected.insert(expected.end(), static_cast<std::size_t>(lead), 0xEE);
+                writer.writeRun(file, 0xEE, lead);
+            }
             if (copiesSlowlyTo(buffer.data(), static_cast<std::int64_t>(expected.size())))
                 ++movedFirst;
             expected.insert(expected.end(), buffer.begin(), buffer.end());
