@@ -1,21 +1,19 @@
 #pragma once
 
-// A buffer for file data that starts at a page boundary. The system copies between its cache's
-// pages and such a buffer several times faster than into one that starts a little past a
-// boundary, as a large allocation does behind its header (the copy's loads wait on its stores to
-// addresses 4 KiB apart).
+// A buffer for file data that starts at a page boundary, where the system copies between it and
+// the file's cached pages fastest (see recording/PageAlignment.h).
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <new>
 
+#include "recording/PageAlignment.h"
+
 namespace tavrin::exporter {
 
 class PageBuffer {
 public:
-    static constexpr std::size_t kPageSize = 4096;
-
     // Throws std::bad_alloc.
     explicit PageBuffer(std::size_t capacity)
         : bytes_(

@@ -55,7 +55,7 @@ bool SourcePass::reach(std::int64_t offset) {
     while (offset >= pieceStart_ + static_cast<std::int64_t>(pieceLength_)) {
         // Unless the file is being hashed, what nobody asks for is not read.
         if (hash_ == nullptr && offset >= nextRead_ + static_cast<std::int64_t>(pieceBytes_)) {
-            nextRead_ = offset - offset % static_cast<std::int64_t>(PageBuffer::kPageSize);
+            nextRead_ = offset - offset % static_cast<std::int64_t>(kPageSize);
         }
         if (!readNextPiece()) return false;
     }

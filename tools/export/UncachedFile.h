@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "recording/PageAlignment.h"
 #include "recording/Platform.h"
 
 namespace tavrin::exporter {
@@ -15,7 +16,7 @@ namespace tavrin::exporter {
 class UncachedFile {
 public:
     // Offsets, lengths and addresses of what is written are multiples of this.
-    static constexpr std::size_t kBlockBytes = 4096;
+    static constexpr std::size_t kBlockBytes = kPageSize;
 
     UncachedFile() = default;
     UncachedFile(UncachedFile&& other) noexcept;
