@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cwctype>
 
-#include "recording/ArchiveHeader.h"
+#include "recording/ArchiveStartTimes.h"
 #include "ui/Exception.h"
 #include "ui/Messages.h"
 
@@ -38,14 +38,17 @@ std::int32_t listArchives(const Path& path, std::vector<std::unique_ptr<ArchiveE
     std::vector<std::wstring> names;
     if (!listFolder(folder, names)) cannotRead();
 
-    std::vector<std::unique_ptr<ArchiveEntry>> found;
+    std::vector<Path> paths;
     for (const std::wstring& name : names) {
-        if (!isArchiveFileName(name)) continue;
+        if (isArchiveFileName(name)) paths.push_back(folder + kPathSeparator + name);
+    }
+    const std::vector<std::int64_t> startTimes = readArchiveStartTimes(paths);
+    std::vector<std::unique_ptr<ArchiveEntry>> found;
+    found.reserve(paths.size());
+    for (std::size_t i = 0; i < paths.size(); ++i) {
         auto entry = std::make_unique<ArchiveEntry>();
-        entry->path = folder + kPathSeparator + name;
-        BinaryFile file = BinaryFile::openForReading(entry->path);
-        if (!file.isOpen()) cannotRead();
-        entry->startTime = readArchiveStartTime(file);
+        entry->path = std::move(paths[i]);
+        entry->startTime = startTimes[i];
         found.push_back(std::move(entry));
     }
     std::stable_sort(found.begin(), found.end(), [](const auto& a, const auto& b) {

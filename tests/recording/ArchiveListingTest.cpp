@@ -28,10 +28,18 @@ TEST(IsArchiveFileName, MatchesFourDigitsUnderscoreThreeDigitsDat) {
         const wchar_t* name;
         bool matches;
     } cases[] = {
-        {L"0001_001.DAT", true},      {L"9999_999.DAT", true},     {L"0001_001.dat", true},
-        {L"0001_001.Dat", true},      {L"0001-001.DAT", false},    {L"001_001.DAT", false},
-        {L"0001_001.DAT.BAK", false}, {L"A001_001.DAT", false},    {L"0001_0A1.DAT", false},
-        {L"0001_001.DAX", false},     {L"", false},                {L"０００１_001.DAT", false},
+        {L"0001_001.DAT", true},
+        {L"9999_999.DAT", true},
+        {L"0001_001.dat", true},
+        {L"0001_001.Dat", true},
+        {L"0001-001.DAT", false},
+        {L"001_001.DAT", false},
+        {L"0001_001.DAT.BAK", false},
+        {L"A001_001.DAT", false},
+        {L"0001_0A1.DAT", false},
+        {L"0001_001.DAX", false},
+        {L"", false},
+        {L"０００１_001.DAT", false},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(isArchiveFileName(c.name), c.matches) << toUtf8(c.name);
@@ -54,7 +62,8 @@ TEST(ParentFolderOf, CutsTheLastNameAndItsSeparators) {
     for (const Case& c : cases) EXPECT_EQ(parentFolderOf(c.path), c.folder) << toUtf8(c.path);
 }
 
-void writeArchiveStartingAt(const TestFolder& folder, const wchar_t* name, int day, bool valid = true) {
+void writeArchiveStartingAt(const TestFolder& folder, const wchar_t* name, int day,
+                            bool valid = true) {
     ArchiveHeaderFields header = headerAt();
     header.start = {2012, 5, day, 8, 0, 0};
     if (!valid) {
@@ -117,6 +126,48 @@ TEST(ListArchives, FailsWithTheReadTextWhenNothingCanBeListed) {
             EXPECT_EQ(e.message(), L"該当データを読み込めません。");
         }
         EXPECT_EQ(count, 0);
+    }
+}
+
+// A folder large enough to be read on several threads: every entry keeps its own time and the
+// order stays that of the times, and a damaged archive anywhere still fails the whole listing.
+TEST(ListArchives, ManyArchivesListInTimeOrderOrFailTogether) {
+    constexpr int kArchives = 300;
+    for (int shortAt : {-1, 0, 137, kArchives - 1}) {
+        SCOPED_TRACE(shortAt);
+        TestFolder folder;
+        for (int i = 0; i < kArchives; ++i) {
+            wchar_t name[16];
+            std::swprintf(name, 16, L"%04d_001.DAT", i + 1);
+            if (i == shortAt) {
+                writeBytes(folder.file(name), Bytes(7, 0));
+                continue;
+            }
+            // Named in the opposite order of their times: minute 59 - i % 60 of hour 23 - i / 60.
+            ArchiveHeaderFields header = headerAt();
+            header.start = {2012, 5, 1, 23 - i / 60, 59 - i % 60, 0};
+            ArchiveBuilder(header).writeTo(toUtf8(folder.file(name)));
+        }
+        std::vector<std::unique_ptr<ArchiveEntry>> list;
+        std::int32_t count = 0;
+        try {
+            const std::int32_t position = listArchives(folder.file(L"0001_001.DAT"), list, count);
+            ASSERT_EQ(shortAt, -1) << "listed";
+            ASSERT_EQ(count, kArchives);
+            EXPECT_EQ(position, kArchives - 1);
+            for (int k = 0; k < kArchives; ++k) {
+                wchar_t name[16];
+                std::swprintf(name, 16, L"%04d_001.DAT", kArchives - k);
+                EXPECT_EQ(list[static_cast<std::size_t>(k)]->path, folder.file(name)) << k;
+                if (k > 0) {
+                    EXPECT_LT(list[k - 1]->startTime, list[k]->startTime) << k;
+                }
+            }
+        } catch (const VideoArchiveException& e) {
+            EXPECT_NE(shortAt, -1);
+            EXPECT_EQ(e.message(), L"該当データを読み込めません。");
+            EXPECT_EQ(count, 0);
+        }
     }
 }
 
