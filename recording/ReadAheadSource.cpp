@@ -24,6 +24,7 @@ void ReadAheadSource::begin(BinaryFile& file, std::int64_t offset) {
         std::lock_guard<std::mutex> hold(lock_);
         file_ = &file;
         start_ = offset;
+        length_ = file.length();
         nextIndex_ = 0;
         keepFrom_ = 0;
         endIndex_ = -1;
@@ -110,7 +111,7 @@ void ReadAheadSource::fill(Chunk& slot, BinaryFile& file, std::int64_t offset,
         slot.filled.store(got, std::memory_order_release);
         // Once the scan has finished with the file, the rest of the chunk is not wanted.
         if (piece < wanted || got == kChunkSize || !active_ || stopping_) break;
-        if (scanWaits_) chunkReady_.notify_all();
+        if (awaitedIndex_ == slot.index && got >= awaitedBytes_) chunkReady_.notify_all();
     }
     slot.done.store(true, std::memory_order_release);
 }
@@ -140,10 +141,19 @@ const ReadAheadSource::Chunk* ReadAheadSource::acquire(std::int64_t index, std::
             }
             return nullptr;
         }
-        scanWaits_ = true;
+        awaitedIndex_ = index;
+        awaitedBytes_ = needed;
         chunkReady_.wait(lock);
-        scanWaits_ = false;
+        awaitedIndex_ = -1;
     }
+}
+
+std::size_t ReadAheadSource::awaited(std::int64_t index, std::size_t needed) const {
+    // The scan goes faster than the reading, so in the middle of the file it waits for whole
+    // chunks and is woken once a chunk (under Wine each wake-up is a round trip to its server);
+    // at the file's two ends it waits for just the bytes it needs, to start and end sooner.
+    const std::int64_t nextChunkEnd = start_ + (index + 2) * static_cast<std::int64_t>(kChunkSize);
+    return index == 0 || length_ < 0 || nextChunkEnd > length_ ? needed : kChunkSize;
 }
 
 std::int64_t ReadAheadSource::length() const { return file_ == nullptr ? -1 : file_->length(); }
@@ -161,11 +171,11 @@ const std::uint8_t* ReadAheadSource::view(std::int64_t offset, std::size_t wante
         if (current_ != nullptr && index < current_->index) {
             return readDirectly(offset, wanted, available);
         }
-        current_ = acquire(index, index, needed);
+        current_ = acquire(index, index, awaited(index, needed));
         if (current_ == nullptr) return nullptr;
     } else if (!current_->done.load(std::memory_order_acquire) &&
                current_->filled.load(std::memory_order_acquire) < needed) {
-        current_ = acquire(index, index, needed);
+        current_ = acquire(index, index, awaited(index, needed));
     }
     // Once done, the count read is final; before, it may only grow past what was needed.
     const bool done = current_->done.load(std::memory_order_acquire);
@@ -180,7 +190,7 @@ const std::uint8_t* ReadAheadSource::view(std::int64_t offset, std::size_t wante
     joined_.resize(wanted);
     std::memcpy(joined_.data(), current_->bytes + within, inChunk);
     available = inChunk;
-    if (const Chunk* next = acquire(index + 1, index, wanted - inChunk)) {
+    if (const Chunk* next = acquire(index + 1, index, awaited(index + 1, wanted - inChunk))) {
         const std::size_t more =
             std::min(wanted - inChunk, next->filled.load(std::memory_order_acquire));
         std::memcpy(joined_.data() + inChunk, next->bytes, more);

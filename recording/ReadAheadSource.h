@@ -69,6 +69,8 @@ private:
     // Waits until chunk `index` holds its first `needed` bytes or is read to the end of the file,
     // releasing those before `keepFrom`; null at the end of the file.
     const Chunk* acquire(std::int64_t index, std::int64_t keepFrom, std::size_t needed);
+    // How many bytes of chunk `index` to wait for when fewer than `needed` are read.
+    std::size_t awaited(std::int64_t index, std::size_t needed) const;
     // A view read directly, for what lies behind the chunk in use.
     const std::uint8_t* readDirectly(std::int64_t offset, std::size_t wanted,
                                      std::size_t& available);
@@ -88,7 +90,10 @@ private:
     bool active_ = false;
     bool reading_ = false;  // the thread is inside a read of the file
     bool stopping_ = false;
-    bool scanWaits_ = false;  // the scan waits for a chunk's bytes: each piece wakes it
+    std::int64_t length_ = -1;  // the file's, when begun
+    // The chunk the scan waits for, and how many of its bytes; -1 when it does not wait.
+    std::int64_t awaitedIndex_ = -1;
+    std::size_t awaitedBytes_ = 0;
     std::thread thread_;
 
     // Used by the scan's thread only.
