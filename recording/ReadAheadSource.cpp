@@ -24,12 +24,13 @@ void ReadAheadSource::begin(BinaryFile& file, std::int64_t offset) {
         std::lock_guard<std::mutex> hold(lock_);
         file_ = &file;
         start_ = offset;
+        length_ = file.length();
         nextIndex_ = 0;
         keepFrom_ = 0;
         endIndex_ = -1;
         for (Chunk& chunk : chunks_) {
             chunk.index = -1;
-            chunk.full = false;
+            chunk.done = false;
         }
         active_ = true;
     }
@@ -52,7 +53,7 @@ void ReadAheadSource::end() {
     file_ = nullptr;
     for (Chunk& chunk : chunks_) {
         chunk.index = -1;
-        chunk.full = false;
+        chunk.done = false;
     }
     current_ = nullptr;
 }
@@ -79,31 +80,44 @@ void ReadAheadSource::run() {
         });
         if (stopping_) return;
         slot->index = index;
-        slot->full = false;
+        slot->filled = 0;
+        slot->done = false;
         reading_ = true;
-        BinaryFile* file = file_;
-        const std::int64_t offset = start_ + index * static_cast<std::int64_t>(kChunkSize);
-        lock.unlock();
-        std::size_t got = 0;
-        try {
-            if (slot->bytes == nullptr) slot->bytes = pagePlaced(slot->storage, kChunkSize);
-            std::lock_guard<std::mutex> reading(fileLock_);
-            got = file->readAt(offset, slot->bytes, kChunkSize);
-        } catch (const std::bad_alloc&) {
-            got = 0;  // as a read error: the scan ends there
-        }
-        lock.lock();
+        fill(*slot, *file_, start_ + index * static_cast<std::int64_t>(kChunkSize), lock);
         reading_ = false;
-        slot->length = got;
-        slot->full = true;
         nextIndex_ = index + 1;
         // Nothing is read past a short read: the end of the file, or a read error.
-        if (got < kChunkSize) endIndex_ = index + 1;
+        if (slot->filled < kChunkSize) endIndex_ = index + 1;
         chunkReady_.notify_all();
     }
 }
 
-const ReadAheadSource::Chunk* ReadAheadSource::acquire(std::int64_t index, std::int64_t keepFrom) {
+void ReadAheadSource::fill(Chunk& slot, BinaryFile& file, std::int64_t offset,
+                           std::unique_lock<std::mutex>& lock) {
+    std::size_t got = 0;
+    for (;;) {
+        lock.unlock();
+        std::size_t piece = 0;
+        const std::size_t wanted = std::min(kPieceSize, kChunkSize - got);
+        try {
+            if (slot.bytes == nullptr) slot.bytes = pagePlaced(slot.storage, kChunkSize);
+            std::lock_guard<std::mutex> reading(fileLock_);
+            piece = file.readAt(offset + static_cast<std::int64_t>(got), slot.bytes + got, wanted);
+        } catch (const std::bad_alloc&) {
+            piece = 0;  // as a read error: the scan ends there
+        }
+        lock.lock();
+        got += piece;
+        slot.filled.store(got, std::memory_order_release);
+        // Once the scan has finished with the file, the rest of the chunk is not wanted.
+        if (piece < wanted || got == kChunkSize || !active_ || stopping_) break;
+        if (awaitedIndex_ == slot.index && got >= awaitedBytes_) chunkReady_.notify_all();
+    }
+    slot.done.store(true, std::memory_order_release);
+}
+
+const ReadAheadSource::Chunk* ReadAheadSource::acquire(std::int64_t index, std::int64_t keepFrom,
+                                                       std::size_t needed) {
     std::unique_lock<std::mutex> lock(lock_);
     if (keepFrom > keepFrom_) {
         keepFrom_ = keepFrom;
@@ -112,25 +126,34 @@ const ReadAheadSource::Chunk* ReadAheadSource::acquire(std::int64_t index, std::
     for (;;) {
         if (endIndex_ >= 0 && index >= endIndex_) return nullptr;
         for (Chunk& chunk : chunks_) {
-            if (chunk.index == index && chunk.full) return &chunk;
+            if (chunk.index == index && (chunk.done || chunk.filled >= needed)) return &chunk;
         }
         if (!thread_.joinable()) {
             // No thread to read ahead: the wanted chunk is read here, into any free slot.
             for (Chunk& chunk : chunks_) {
                 if (chunk.index >= keepFrom_) continue;
-                if (chunk.bytes == nullptr) chunk.bytes = pagePlaced(chunk.storage, kChunkSize);
                 chunk.index = index;
-                std::lock_guard<std::mutex> reading(fileLock_);
-                chunk.length = file_->readAt(start_ + index * static_cast<std::int64_t>(kChunkSize),
-                                             chunk.bytes, kChunkSize);
-                chunk.full = true;
-                if (chunk.length < kChunkSize) endIndex_ = index + 1;
+                chunk.filled = 0;
+                chunk.done = false;
+                fill(chunk, *file_, start_ + index * static_cast<std::int64_t>(kChunkSize), lock);
+                if (chunk.filled < kChunkSize) endIndex_ = index + 1;
                 return &chunk;
             }
             return nullptr;
         }
+        awaitedIndex_ = index;
+        awaitedBytes_ = needed;
         chunkReady_.wait(lock);
+        awaitedIndex_ = -1;
     }
+}
+
+std::size_t ReadAheadSource::awaited(std::int64_t index, std::size_t needed) const {
+    // The scan goes faster than the reading, so in the middle of the file it waits for whole
+    // chunks and is woken once a chunk (under Wine each wake-up is a round trip to its server);
+    // at the file's two ends it waits for just the bytes it needs, to start and end sooner.
+    const std::int64_t nextChunkEnd = start_ + (index + 2) * static_cast<std::int64_t>(kChunkSize);
+    return index == 0 || length_ < 0 || nextChunkEnd > length_ ? needed : kChunkSize;
 }
 
 std::int64_t ReadAheadSource::length() const { return file_ == nullptr ? -1 : file_->length(); }
@@ -142,16 +165,24 @@ const std::uint8_t* ReadAheadSource::view(std::int64_t offset, std::size_t wante
     const std::int64_t index = (offset - start_) / static_cast<std::int64_t>(kChunkSize);
     const auto within =
         static_cast<std::size_t>((offset - start_) % static_cast<std::int64_t>(kChunkSize));
+    // At least a byte, so that a chunk being read is not taken for the end of the file.
+    const std::size_t needed = std::min(within + std::max<std::size_t>(wanted, 1), kChunkSize);
     if (current_ == nullptr || current_->index != index) {
         if (current_ != nullptr && index < current_->index) {
             return readDirectly(offset, wanted, available);
         }
-        current_ = acquire(index, index);
+        current_ = acquire(index, index, awaited(index, needed));
         if (current_ == nullptr) return nullptr;
+    } else if (!current_->done.load(std::memory_order_acquire) &&
+               current_->filled.load(std::memory_order_acquire) < needed) {
+        current_ = acquire(index, index, awaited(index, needed));
     }
-    if (within >= current_->length) return nullptr;
-    const std::size_t inChunk = current_->length - within;
-    if (inChunk >= wanted || current_->length < kChunkSize) {
+    // Once done, the count read is final; before, it may only grow past what was needed.
+    const bool done = current_->done.load(std::memory_order_acquire);
+    const std::size_t length = current_->filled.load(std::memory_order_acquire);
+    if (within >= length) return nullptr;
+    const std::size_t inChunk = length - within;
+    if (inChunk >= wanted || (done && length < kChunkSize)) {
         available = std::min(wanted, inChunk);
         return current_->bytes + within;
     }
@@ -159,8 +190,9 @@ const std::uint8_t* ReadAheadSource::view(std::int64_t offset, std::size_t wante
     joined_.resize(wanted);
     std::memcpy(joined_.data(), current_->bytes + within, inChunk);
     available = inChunk;
-    if (const Chunk* next = acquire(index + 1, index)) {
-        const std::size_t more = std::min(wanted - inChunk, next->length);
+    if (const Chunk* next = acquire(index + 1, index, awaited(index + 1, wanted - inChunk))) {
+        const std::size_t more =
+            std::min(wanted - inChunk, next->filled.load(std::memory_order_acquire));
         std::memcpy(joined_.data() + inChunk, next->bytes, more);
         available += more;
     }
@@ -181,8 +213,9 @@ std::size_t ReadAheadSource::readAt(std::int64_t offset, void* out, std::size_t 
     if (file_ == nullptr) return 0;
     if (current_ != nullptr) {
         const std::int64_t from = start_ + current_->index * static_cast<std::int64_t>(kChunkSize);
-        if (offset >= from && offset + static_cast<std::int64_t>(size) <=
-                                  from + static_cast<std::int64_t>(current_->length)) {
+        const auto length =
+            static_cast<std::int64_t>(current_->filled.load(std::memory_order_acquire));
+        if (offset >= from && offset + static_cast<std::int64_t>(size) <= from + length) {
             std::memcpy(out, current_->bytes + (offset - from), size);
             return size;
         }

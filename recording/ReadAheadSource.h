@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -25,6 +26,10 @@ public:
     // within the processor's shared cache. A view never spans more than two chunks.
     static constexpr std::size_t kChunkSize = 4 << 20;
     static constexpr int kChunks = 3;
+    // A chunk is read in pieces, each handed over as it arrives: the scan starts on a file's first
+    // bytes, and finishes after its last, sooner than a whole chunk's read would let it, which
+    // matters most when the bytes come from the device.
+    static constexpr std::size_t kPieceSize = 1 << 20;
 
     ReadAheadSource() = default;
     ReadAheadSource(const ReadAheadSource&) = delete;
@@ -50,14 +55,22 @@ private:
         std::vector<std::uint8_t> storage;
         std::uint8_t* bytes = nullptr;
         std::int64_t index = -1;  // counted from the start offset; -1 when it holds nothing
-        std::size_t length = 0;   // less than kChunkSize at the end of the file
-        bool full = false;        // read and ready
+        // The bytes read so far, from the chunk's start; less than kChunkSize once `done` only at
+        // the end of the file. Set under the lock, looked at without it by the scan.
+        std::atomic<std::size_t> filled{0};
+        std::atomic<bool> done{false};  // read as far as it goes
     };
 
     void run();
-    // Waits until chunk `index` is read, releasing those before `keepFrom`; null at the end of
-    // the file.
-    const Chunk* acquire(std::int64_t index, std::int64_t keepFrom);
+    // Reads chunk `slot` (its index and offset set) piece by piece, handing each over; the lock
+    // is held on entry and on return, but not while reading.
+    void fill(Chunk& slot, BinaryFile& file, std::int64_t offset,
+              std::unique_lock<std::mutex>& lock);
+    // Waits until chunk `index` holds its first `needed` bytes or is read to the end of the file,
+    // releasing those before `keepFrom`; null at the end of the file.
+    const Chunk* acquire(std::int64_t index, std::int64_t keepFrom, std::size_t needed);
+    // How many bytes of chunk `index` to wait for when fewer than `needed` are read.
+    std::size_t awaited(std::int64_t index, std::size_t needed) const;
     // A view read directly, for what lies behind the chunk in use.
     const std::uint8_t* readDirectly(std::int64_t offset, std::size_t wanted,
                                      std::size_t& available);
@@ -77,6 +90,10 @@ private:
     bool active_ = false;
     bool reading_ = false;  // the thread is inside a read of the file
     bool stopping_ = false;
+    std::int64_t length_ = -1;  // the file's, when begun
+    // The chunk the scan waits for, and how many of its bytes; -1 when it does not wait.
+    std::int64_t awaitedIndex_ = -1;
+    std::size_t awaitedBytes_ = 0;
     std::thread thread_;
 
     // Used by the scan's thread only.

@@ -58,24 +58,25 @@ void VideoArchive::open(const Path& path, ScanObserver* observer) {
     } settle{sound_};
     file_ = BinaryFile::openForReading(path);
     if (!file_.isOpen()) throw VideoArchiveException(loadMessage(5510));
-    source_ = std::make_unique<WindowedReader>(file_);
-
-    if (!sound_.create()) {
-        sound_.remove();
-        if (observer != nullptr) observer->warnSoundUnavailable();
-    }
-    SoundSink* sound = sound_.isOpen() ? &sound_ : nullptr;
-    // The whole file is read once, from its start, while the scan goes through it. The reading
-    // ends with the scan: nothing else may read the file meanwhile.
-    readAhead_.begin(file_, 0);
     ScanResult scan;
-    try {
+    SoundSink* sound = nullptr;
+    {
+        // The whole file is read once, from its start, while the scan goes through it; the
+        // reading starts first, so that the sound file is made while the first bytes come in.
+        // It ends with the scan: nothing else may read the file meanwhile.
+        readAhead_.begin(file_, 0);
+        struct EndReading {
+            ReadAheadSource& source;
+            ~EndReading() { source.end(); }
+        } endReading{readAhead_};
+        source_ = std::make_unique<WindowedReader>(file_);
+        if (!sound_.create()) {
+            sound_.remove();
+            if (observer != nullptr) observer->warnSoundUnavailable();
+        }
+        sound = sound_.isOpen() ? &sound_ : nullptr;
         scan = scanBlocks(readAhead_, sound, observer);
-    } catch (...) {
-        readAhead_.end();
-        throw;
     }
-    readAhead_.end();
     place(scan, sound, observer);
 }
 

@@ -51,9 +51,9 @@ TEST(ReadAheadSource, ViewsAndCopiesGiveTheFilesBytesWhereverTheyFall) {
         source.begin(file, 0);
         for (const Step& step : steps) {
             SCOPED_TRACE(step.name);
-            const std::size_t expected = static_cast<std::size_t>(std::min<std::int64_t>(
-                static_cast<std::int64_t>(step.size),
-                static_cast<std::int64_t>(content.size()) - step.offset));
+            const std::size_t expected = static_cast<std::size_t>(
+                std::min<std::int64_t>(static_cast<std::int64_t>(step.size),
+                                       static_cast<std::int64_t>(content.size()) - step.offset));
             Bytes got(step.size);
             std::size_t available = 0;
             if (step.copy) {
@@ -70,6 +70,73 @@ TEST(ReadAheadSource, ViewsAndCopiesGiveTheFilesBytesWhereverTheyFall) {
         std::size_t available = 1;
         EXPECT_EQ(source.view(static_cast<std::int64_t>(content.size()), 80, available), nullptr);
         EXPECT_EQ(available, 0u);
+        source.end();
+    }
+}
+
+// Walks the whole file forward in the largest views, as a scan over a damaged stretch does, and
+// checks every byte and that the view past the end is empty.
+void expectWholeFile(ReadAheadSource& source, const Bytes& content) {
+    std::int64_t at = 0;
+    for (;;) {
+        std::size_t available = 0;
+        const std::uint8_t* bytes = source.view(at, ByteSource::kMostViewed, available);
+        if (at == static_cast<std::int64_t>(content.size())) {
+            EXPECT_EQ(bytes, nullptr);
+            EXPECT_EQ(available, 0u);
+            return;
+        }
+        ASSERT_NE(bytes, nullptr) << at;
+        ASSERT_EQ(available, std::min<std::size_t>(ByteSource::kMostViewed,
+                                                   content.size() - static_cast<std::size_t>(at)))
+            << at;
+        ASSERT_TRUE(std::equal(bytes, bytes + available, content.begin() + at)) << at;
+        at += static_cast<std::int64_t>(available);
+    }
+}
+
+TEST(ReadAheadSource, FilesEndingAnywhereAgainstPiecesAndChunksAreReadWhole) {
+    // A chunk is handed over piece by piece: a piece read but not the next must not look like
+    // the end of the file, whether the file ends inside a piece or on a boundary.
+    constexpr std::int64_t kPiece = static_cast<std::int64_t>(ReadAheadSource::kPieceSize);
+    const std::int64_t lengths[] = {kPiece - 1, kPiece,          kPiece + 5,
+                                    kChunk,     kChunk + kPiece, 2 * kChunk + kPiece / 2};
+    TestFolder folder;
+    ReadAheadSource source;
+    for (std::int64_t length : lengths) {
+        SCOPED_TRACE(length);
+        const Bytes content = numbered(static_cast<std::size_t>(length));
+        const Path path = folder.file(L"bytes" + std::to_wstring(length) + L".bin");
+        writeBytes(path, content);
+        BinaryFile file = BinaryFile::openForReading(path);
+        source.begin(file, 0);
+        expectWholeFile(source, content);
+        source.end();
+    }
+}
+
+TEST(ReadAheadSource, AFileLeftHalfReadGivesWayToTheNext) {
+    // The scan may stop after a few blocks, while the chunk it was in is still being read; the
+    // next file's bytes must not mix with what was read of the last one.
+    TestFolder folder;
+    const Bytes first = numbered(static_cast<std::size_t>(3 * kChunk));
+    Bytes second(static_cast<std::size_t>(2 * kChunk + 999));
+    for (std::size_t i = 0; i < second.size(); ++i)
+        second[i] = static_cast<std::uint8_t>(i * 13 + 5);
+    writeBytes(folder.file(L"first.bin"), first);
+    writeBytes(folder.file(L"second.bin"), second);
+    BinaryFile firstFile = BinaryFile::openForReading(folder.file(L"first.bin"));
+    BinaryFile secondFile = BinaryFile::openForReading(folder.file(L"second.bin"));
+    ReadAheadSource source;
+    for (int round = 0; round < 3; ++round) {
+        source.begin(firstFile, 0);
+        std::size_t available = 0;
+        const std::uint8_t* bytes = source.view(100, 64, available);
+        ASSERT_NE(bytes, nullptr);
+        EXPECT_TRUE(std::equal(bytes, bytes + available, first.begin() + 100));
+        source.end();
+        source.begin(secondFile, 0);
+        expectWholeFile(source, second);
         source.end();
     }
 }
