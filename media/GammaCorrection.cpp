@@ -22,22 +22,37 @@ void GammaCorrection::setGamma(double g) {
         int entry = static_cast<int>(value);
         table_[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(entry > 255 ? 255 : entry);
     }
+    pairTable_.resize(65536);
+    for (std::size_t i = 0; i < pairTable_.size(); ++i) {
+        pairTable_[i] = static_cast<std::uint16_t>(table_[i & 0xFF] | table_[i >> 8] << 8);
+    }
 }
 
 namespace {
 
-// A pixel at a time as one little-endian word, so the table is looked up three times and the
-// pixel read and written once (byte stores through the same kind of pointer as the table's
-// would make the compiler read the table's address again after each).
+// Two pixels at a time as one little-endian word, blue and green of each through the pair table
+// and red through the byte table, the fourth bytes kept: three lookups for two pixels fewer than
+// a byte at a time, and the word read and written once.
 void mapPixels(const std::uint8_t* in, std::uint8_t* out, std::size_t bytes,
-               const std::array<std::uint8_t, 256>& table) {
+               const std::array<std::uint8_t, 256>& table,
+               const std::vector<std::uint16_t>& pairs) {
     const std::uint8_t* t = table.data();
-    for (std::size_t i = 0; i < bytes; i += 4) {
+    const std::uint16_t* p = pairs.data();
+    std::size_t i = 0;
+    for (; i + 8 <= bytes; i += 8) {
+        std::uint64_t two;
+        std::memcpy(&two, in + i, 8);
+        two = (two & 0xFF000000FF000000u) | p[two & 0xFFFF] |
+              static_cast<std::uint64_t>(t[(two >> 16) & 0xFF]) << 16 |
+              static_cast<std::uint64_t>(p[(two >> 32) & 0xFFFF]) << 32 |
+              static_cast<std::uint64_t>(t[(two >> 48) & 0xFF]) << 48;
+        std::memcpy(out + i, &two, 8);
+    }
+    if (i < bytes) {
         std::uint32_t pixel;
         std::memcpy(&pixel, in + i, 4);
-        pixel = (pixel & 0xFF000000u) | t[pixel & 0xFF] |
-                (static_cast<std::uint32_t>(t[(pixel >> 8) & 0xFF]) << 8) |
-                (static_cast<std::uint32_t>(t[(pixel >> 16) & 0xFF]) << 16);
+        pixel = (pixel & 0xFF000000u) | p[pixel & 0xFFFF] |
+                static_cast<std::uint32_t>(t[(pixel >> 16) & 0xFF]) << 16;
         std::memcpy(out + i, &pixel, 4);
     }
 }
@@ -46,7 +61,8 @@ void mapPixels(const std::uint8_t* in, std::uint8_t* out, std::size_t bytes,
 
 void GammaCorrection::apply(Image& image) const {
     if (gamma_ == 1.0) return;
-    mapPixels(image.pixels(), image.pixels(), static_cast<std::size_t>(image.byteSize()), table_);
+    mapPixels(image.pixels(), image.pixels(), static_cast<std::size_t>(image.byteSize()), table_,
+              pairTable_);
 }
 
 std::unique_ptr<Image> GammaCorrection::correctedCopy(const Image& image) const {
@@ -54,7 +70,7 @@ std::unique_ptr<Image> GammaCorrection::correctedCopy(const Image& image) const 
     std::unique_ptr<Image> copy = Image::create(image.width(), image.height());
     if (copy) {
         mapPixels(image.pixels(), copy->pixels(), static_cast<std::size_t>(image.byteSize()),
-                  table_);
+                  table_, pairTable_);
     }
     return copy;
 }

@@ -65,6 +65,35 @@ TEST(GammaCorrection, ApplyMapsColourBytesAndKeepsTheFourth) {
     }
 }
 
+// Every byte value in every colour position, next to every other (the copy works on pixels in
+// pairs), with an odd pixel count and fourth bytes that are not zero: each colour byte is mapped
+// through the table on its own and the fourth byte kept, in place and in the copy.
+TEST(GammaCorrection, EveryColourByteIsMappedOnItsOwnAtEveryGamma) {
+    auto image = Image::create(257, 3);  // 771 pixels
+    ASSERT_TRUE(image);
+    std::uint32_t state = 12345;
+    for (int i = 0; i < image->byteSize(); ++i) {
+        state = state * 1103515245u + 12345u;
+        // A byte's own index runs through every value; the random high bits mix neighbours.
+        image->pixels()[i] = static_cast<std::uint8_t>(
+            i % 4 == 3 ? state >> 24 : (i / 4 + (state >> 28) * 16 * (i % 4)) & 0xFF);
+    }
+    for (double gamma : {0.1, 0.5, 1.2, 2.0, 5.0}) {
+        GammaCorrection correction;
+        correction.setGamma(gamma);
+        auto copy = correction.correctedCopy(*image);
+        ASSERT_TRUE(copy);
+        auto inPlace = image->clone();
+        correction.apply(*inPlace);
+        for (int i = 0; i < image->byteSize(); ++i) {
+            const std::uint8_t before = image->pixels()[i];
+            const std::uint8_t expected = i % 4 == 3 ? before : correction.table()[before];
+            ASSERT_EQ(copy->pixels()[i], expected) << "gamma " << gamma << ", byte " << i;
+            ASSERT_EQ(inPlace->pixels()[i], expected) << "gamma " << gamma << ", byte " << i;
+        }
+    }
+}
+
 TEST(GammaCorrection, NewOrUnitGammaLeavesImagesUnchanged) {
     // A new table is all zero; applying it must still change nothing.
     GammaCorrection fresh;
