@@ -2,14 +2,13 @@
 
 #include <array>
 #include <atomic>
-#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
-#include <mutex>
 #include <thread>
 #include <vector>
 
 #include "recording/ByteSource.h"
+#include "recording/Synchronisation.h"
 
 namespace tavrin {
 
@@ -65,7 +64,7 @@ private:
     // Reads chunk `slot` (its index and offset set) piece by piece, handing each over; the lock
     // is held on entry and on return, but not while reading.
     void fill(Chunk& slot, BinaryFile& file, std::int64_t offset,
-              std::unique_lock<std::mutex>& lock);
+              std::unique_lock<Mutex>& lock);
     // Waits until chunk `index` holds its first `needed` bytes or is read to the end of the file,
     // releasing those before `keepFrom`; null at the end of the file.
     const Chunk* acquire(std::int64_t index, std::int64_t keepFrom, std::size_t needed);
@@ -78,11 +77,11 @@ private:
     BinaryFile* file_ = nullptr;
     std::int64_t start_ = 0;
     // Held by whichever thread reads the file: a positional read is not atomic everywhere.
-    std::mutex fileLock_;
+    Mutex fileLock_;
 
-    std::mutex lock_;
-    std::condition_variable readerWakes_;
-    std::condition_variable chunkReady_;
+    Mutex lock_;
+    ConditionVariable readerWakes_;
+    ConditionVariable chunkReady_;
     std::array<Chunk, kChunks> chunks_;
     std::int64_t nextIndex_ = 0;  // the reader's next chunk
     std::int64_t keepFrom_ = 0;   // chunks before it may be reused
