@@ -150,8 +150,8 @@ const ReadAheadSource::Chunk* ReadAheadSource::acquire(std::int64_t index, std::
 
 std::size_t ReadAheadSource::awaited(std::int64_t index, std::size_t needed) const {
     // The scan goes faster than the reading, so in the middle of the file it waits for whole
-    // chunks and is woken once a chunk (under Wine each wake-up is a round trip to its server);
-    // at the file's two ends it waits for just the bytes it needs, to start and end sooner.
+    // chunks and is woken once a chunk (each wake-up is a switch between threads); at the file's
+    // two ends it waits for just the bytes it needs, to start and end sooner.
     const std::int64_t nextChunkEnd = start_ + (index + 2) * static_cast<std::int64_t>(kChunkSize);
     return index == 0 || length_ < 0 || nextChunkEnd > length_ ? needed : kChunkSize;
 }
