@@ -21,11 +21,10 @@ class BinaryFile;
 class ReadAheadSource : public ByteSource {
 public:
     // Reads of a megabyte reach the device's speed. The ring is kept small because the system
-    // copies the file's pages much faster into memory still in the processor's cache: one read
-    // through a large archive into a ring of 12 MiB took about a third longer from the cache, and
-    // a tenth longer from the disk, than into one of 1 MiB. Larger chunks would mean fewer
-    // hand-overs, but each costs tens of microseconds at most. A view never spans more than two
-    // chunks.
+    // copies the file's pages into memory that is still in the processor's cache much faster:
+    // one read through the file into a ring of 12 MiB took about a third longer than into one of
+    // 1 MiB. Fewer, larger chunks would mean fewer hand-overs, but those are cheap now. A view
+    // never spans more than two chunks.
     static constexpr std::size_t kChunkSize = 1 << 20;
     static constexpr int kChunks = 3;
     // A chunk is read in pieces, each handed over as it arrives: the scan starts on a file's first
