@@ -3,9 +3,8 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 #include <vector>
-
-#include "recording/Synchronisation.h"
 
 namespace tavrin {
 
@@ -42,7 +41,7 @@ private:
         std::size_t size;
         std::uint8_t* buffer;
     };
-    Mutex lock_;
+    std::mutex lock_;
     std::vector<Kept> kept_;  // oldest first
     std::size_t keptBytes_ = 0;
     std::atomic<std::size_t> refusedFrom_{0};

@@ -6,12 +6,13 @@
 // than one stream alone, so checksumming everything an export reads and writes keeps up with it
 // on one processor.
 
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <mutex>
 #include <string>
 #include <thread>
 
-#include "recording/Synchronisation.h"
 #include "tools/export/Sha256.h"
 
 namespace tavrin::exporter {
@@ -55,9 +56,9 @@ private:
     static bool mayGoAlone(const Lane& lane);
     void run();
 
-    Mutex mutex_;
-    ConditionVariable work_;
-    ConditionVariable done_;
+    std::mutex mutex_;
+    std::condition_variable work_;
+    std::condition_variable done_;
     Lane lanes_[2];
     bool stopping_ = false;
     std::thread thread_;  // last: it starts once everything above is ready
