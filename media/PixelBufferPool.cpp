@@ -18,7 +18,7 @@ std::uint8_t* PixelBufferPool::take(std::size_t size) {
     const std::size_t refusedFrom = refusedFrom_.load();
     if (refusedFrom != 0 && size >= refusedFrom) return nullptr;
     if (size >= kSmallestPooled) {
-        std::lock_guard<std::mutex> guard(lock_);
+        std::lock_guard<Mutex> guard(lock_);
         auto found = std::find_if(kept_.begin(), kept_.end(),
                                   [size](const Kept& k) { return k.size == size; });
         if (found != kept_.end()) {
@@ -37,7 +37,7 @@ void PixelBufferPool::give(std::uint8_t* buffer, std::size_t size) {
         delete[] buffer;
         return;
     }
-    std::lock_guard<std::mutex> guard(lock_);
+    std::lock_guard<Mutex> guard(lock_);
     // Pictures come in more than one size at a time (decoded, then shrunk for the box), so the
     // buffers given back last are kept, whatever their size, and the oldest make room.
     kept_.push_back({size, buffer});

@@ -3,8 +3,9 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
-#include <mutex>
 #include <vector>
+
+#include "recording/Synchronisation.h"
 
 namespace tavrin {
 
@@ -41,7 +42,7 @@ private:
         std::size_t size;
         std::uint8_t* buffer;
     };
-    std::mutex lock_;
+    Mutex lock_;
     std::vector<Kept> kept_;  // oldest first
     std::size_t keptBytes_ = 0;
     std::atomic<std::size_t> refusedFrom_{0};

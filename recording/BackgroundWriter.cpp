@@ -17,7 +17,7 @@ constexpr std::int64_t kRunPiece = 1 << 20;
 
 BackgroundWriter::~BackgroundWriter() {
     {
-        std::lock_guard<std::mutex> hold(lock_);
+        std::lock_guard<Mutex> hold(lock_);
         stopping_ = true;
     }
     wake_.notify_all();
@@ -30,7 +30,7 @@ void BackgroundWriter::write(BinaryFile& file, std::vector<std::uint8_t>& buffer
     Job job{&file, std::move(buffer), first, 0, 0, {}};
     buffer.clear();
     {
-        std::lock_guard<std::mutex> hold(lock_);
+        std::lock_guard<Mutex> hold(lock_);
         if (!spare_.empty()) {
             buffer = std::move(spare_.back());
             spare_.pop_back();
@@ -59,14 +59,14 @@ void BackgroundWriter::queue(Job job) {
         }
     }
     {
-        std::lock_guard<std::mutex> hold(lock_);
+        std::lock_guard<Mutex> hold(lock_);
         jobs_.push_back(std::move(job));
     }
     wake_.notify_one();
 }
 
 void BackgroundWriter::drain() {
-    std::unique_lock<std::mutex> lock(lock_);
+    std::unique_lock<Mutex> lock(lock_);
     idle_.wait(lock, [this] { return jobs_.empty() && !busy_; });
 }
 
@@ -108,7 +108,7 @@ void BackgroundWriter::perform(Job& job, Scratch& scratch) {
 
 void BackgroundWriter::run() {
     Scratch scratch;
-    std::unique_lock<std::mutex> lock(lock_);
+    std::unique_lock<Mutex> lock(lock_);
     for (;;) {
         wake_.wait(lock, [this] { return stopping_ || !jobs_.empty(); });
         if (jobs_.empty()) return;  // stopping, with everything written

@@ -1,13 +1,12 @@
 #pragma once
 
-#include <condition_variable>
 #include <cstdint>
 #include <deque>
-#include <mutex>
 #include <thread>
 #include <vector>
 
 #include "recording/Platform.h"
+#include "recording/Synchronisation.h"
 
 namespace tavrin {
 
@@ -50,9 +49,9 @@ private:
     void run();
     static void perform(Job& job, Scratch& scratch);
 
-    std::mutex lock_;
-    std::condition_variable wake_;
-    std::condition_variable idle_;
+    Mutex lock_;
+    ConditionVariable wake_;
+    ConditionVariable idle_;
     std::deque<Job> jobs_;
     std::vector<std::vector<std::uint8_t>> spare_;
     bool busy_ = false;

@@ -12,7 +12,7 @@ namespace tavrin {
 
 ReadAheadSource::~ReadAheadSource() {
     {
-        std::lock_guard<std::mutex> hold(lock_);
+        std::lock_guard<Mutex> hold(lock_);
         stopping_ = true;
     }
     readerWakes_.notify_all();
@@ -21,7 +21,7 @@ ReadAheadSource::~ReadAheadSource() {
 
 void ReadAheadSource::begin(BinaryFile& file, std::int64_t offset) {
     {
-        std::lock_guard<std::mutex> hold(lock_);
+        std::lock_guard<Mutex> hold(lock_);
         file_ = &file;
         start_ = offset;
         length_ = file.length();
@@ -46,7 +46,7 @@ void ReadAheadSource::begin(BinaryFile& file, std::int64_t offset) {
 }
 
 void ReadAheadSource::end() {
-    std::unique_lock<std::mutex> lock(lock_);
+    std::unique_lock<Mutex> lock(lock_);
     active_ = false;
     // The file may close once this returns, so a read in progress has to finish first.
     chunkReady_.wait(lock, [this] { return !reading_; });
@@ -59,7 +59,7 @@ void ReadAheadSource::end() {
 }
 
 void ReadAheadSource::run() {
-    std::unique_lock<std::mutex> lock(lock_);
+    std::unique_lock<Mutex> lock(lock_);
     for (;;) {
         Chunk* slot = nullptr;
         std::int64_t index = 0;
@@ -93,7 +93,7 @@ void ReadAheadSource::run() {
 }
 
 void ReadAheadSource::fill(Chunk& slot, BinaryFile& file, std::int64_t offset,
-                           std::unique_lock<std::mutex>& lock) {
+                           std::unique_lock<Mutex>& lock) {
     std::size_t got = 0;
     for (;;) {
         lock.unlock();
@@ -101,7 +101,7 @@ void ReadAheadSource::fill(Chunk& slot, BinaryFile& file, std::int64_t offset,
         const std::size_t wanted = std::min(kPieceSize, kChunkSize - got);
         try {
             if (slot.bytes == nullptr) slot.bytes = pagePlaced(slot.storage, kChunkSize);
-            std::lock_guard<std::mutex> reading(fileLock_);
+            std::lock_guard<Mutex> reading(fileLock_);
             piece = file.readAt(offset + static_cast<std::int64_t>(got), slot.bytes + got, wanted);
         } catch (const std::bad_alloc&) {
             piece = 0;  // as a read error: the scan ends there
@@ -118,7 +118,7 @@ void ReadAheadSource::fill(Chunk& slot, BinaryFile& file, std::int64_t offset,
 
 const ReadAheadSource::Chunk* ReadAheadSource::acquire(std::int64_t index, std::int64_t keepFrom,
                                                        std::size_t needed) {
-    std::unique_lock<std::mutex> lock(lock_);
+    std::unique_lock<Mutex> lock(lock_);
     if (keepFrom > keepFrom_) {
         keepFrom_ = keepFrom;
         readerWakes_.notify_one();
@@ -150,8 +150,8 @@ const ReadAheadSource::Chunk* ReadAheadSource::acquire(std::int64_t index, std::
 
 std::size_t ReadAheadSource::awaited(std::int64_t index, std::size_t needed) const {
     // The scan goes faster than the reading, so in the middle of the file it waits for whole
-    // chunks and is woken once a chunk (under Wine each wake-up is a round trip to its server);
-    // at the file's two ends it waits for just the bytes it needs, to start and end sooner.
+    // chunks and is woken once a chunk (each wake-up is a switch between threads); at the file's
+    // two ends it waits for just the bytes it needs, to start and end sooner.
     const std::int64_t nextChunkEnd = start_ + (index + 2) * static_cast<std::int64_t>(kChunkSize);
     return index == 0 || length_ < 0 || nextChunkEnd > length_ ? needed : kChunkSize;
 }
@@ -204,7 +204,7 @@ const std::uint8_t* ReadAheadSource::readDirectly(std::int64_t offset, std::size
     available = 0;
     if (file_ == nullptr || offset < 0) return nullptr;
     direct_.resize(wanted);
-    std::lock_guard<std::mutex> reading(fileLock_);
+    std::lock_guard<Mutex> reading(fileLock_);
     available = file_->readAt(offset, direct_.data(), wanted);
     return available == 0 ? nullptr : direct_.data();
 }
@@ -220,7 +220,7 @@ std::size_t ReadAheadSource::readAt(std::int64_t offset, void* out, std::size_t 
             return size;
         }
     }
-    std::lock_guard<std::mutex> reading(fileLock_);
+    std::lock_guard<Mutex> reading(fileLock_);
     return file_->readAt(offset, out, size);
 }
 

@@ -16,7 +16,7 @@ BackgroundHash::BackgroundHash() : thread_([this] { run(); }) {}
 
 BackgroundHash::~BackgroundHash() {
     {
-        std::lock_guard<std::mutex> lock(mutex_);
+        std::lock_guard<Mutex> lock(mutex_);
         stopping_ = true;
     }
     work_.notify_all();
@@ -26,7 +26,7 @@ BackgroundHash::~BackgroundHash() {
 std::uint64_t BackgroundHash::add(Stream stream, const std::uint8_t* bytes, std::size_t count) {
     std::uint64_t ticket = 0;
     {
-        std::lock_guard<std::mutex> lock(mutex_);
+        std::lock_guard<Mutex> lock(mutex_);
         Lane& lane = lanes_[stream];
         lane.queued.push_back({bytes, count});
         ticket = ++lane.added;
@@ -36,7 +36,7 @@ std::uint64_t BackgroundHash::add(Stream stream, const std::uint8_t* bytes, std:
 }
 
 void BackgroundHash::waitUntilHashed(Stream stream, std::uint64_t ticket) {
-    std::unique_lock<std::mutex> lock(mutex_);
+    std::unique_lock<Mutex> lock(mutex_);
     Lane& lane = lanes_[stream];
     ++lane.waiters;
     work_.notify_one();
@@ -45,7 +45,7 @@ void BackgroundHash::waitUntilHashed(Stream stream, std::uint64_t ticket) {
 }
 
 std::string BackgroundHash::finishHex(Stream stream) {
-    std::unique_lock<std::mutex> lock(mutex_);
+    std::unique_lock<Mutex> lock(mutex_);
     Lane& lane = lanes_[stream];
     ++lane.waiters;
     work_.notify_one();
@@ -57,7 +57,7 @@ std::string BackgroundHash::finishHex(Stream stream) {
 }
 
 void BackgroundHash::abandon(Stream stream) noexcept {
-    std::unique_lock<std::mutex> lock(mutex_);
+    std::unique_lock<Mutex> lock(mutex_);
     Lane& lane = lanes_[stream];
     done_.wait(lock, [&] { return !lane.busy; });
     lane.queued.clear();
@@ -75,7 +75,7 @@ bool BackgroundHash::mayGoAlone(const Lane& lane) {
 }
 
 void BackgroundHash::run() {
-    std::unique_lock<std::mutex> lock(mutex_);
+    std::unique_lock<Mutex> lock(mutex_);
     for (;;) {
         work_.wait(lock, [this] {
             return stopping_ || (!lanes_[0].queued.empty() && !lanes_[1].queued.empty()) ||

@@ -6,13 +6,12 @@
 // than one stream alone, so checksumming everything an export reads and writes keeps up with it
 // on one processor.
 
-#include <condition_variable>
 #include <cstdint>
 #include <deque>
-#include <mutex>
 #include <string>
 #include <thread>
 
+#include "recording/Synchronisation.h"
 #include "tools/export/Sha256.h"
 
 namespace tavrin::exporter {
@@ -56,9 +55,9 @@ private:
     static bool mayGoAlone(const Lane& lane);
     void run();
 
-    std::mutex mutex_;
-    std::condition_variable work_;
-    std::condition_variable done_;
+    Mutex mutex_;
+    ConditionVariable work_;
+    ConditionVariable done_;
     Lane lanes_[2];
     bool stopping_ = false;
     std::thread thread_;  // last: it starts once everything above is ready

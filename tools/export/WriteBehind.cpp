@@ -28,7 +28,7 @@ WriteBehind::WriteBehind(BinaryFile& file, UncachedFile uncached)
 
 WriteBehind::~WriteBehind() {
     {
-        std::lock_guard<std::mutex> lock(mutex_);
+        std::lock_guard<Mutex> lock(mutex_);
         stopping_ = true;
     }
     work_.notify_all();
@@ -38,7 +38,7 @@ WriteBehind::~WriteBehind() {
 std::uint64_t WriteBehind::add(const std::uint8_t* bytes, std::size_t count) {
     std::uint64_t ticket = 0;
     {
-        std::lock_guard<std::mutex> lock(mutex_);
+        std::lock_guard<Mutex> lock(mutex_);
         queued_.push_back({bytes, count, end_});
         end_ += static_cast<std::int64_t>(count);
         ticket = ++added_;
@@ -48,19 +48,19 @@ std::uint64_t WriteBehind::add(const std::uint8_t* bytes, std::size_t count) {
 }
 
 bool WriteBehind::waitUntilWritten(std::uint64_t ticket) {
-    std::unique_lock<std::mutex> lock(mutex_);
+    std::unique_lock<Mutex> lock(mutex_);
     done_.wait(lock, [&] { return failed_ || written_ >= ticket; });
     return !failed_;
 }
 
 bool WriteBehind::drain() {
-    std::unique_lock<std::mutex> lock(mutex_);
+    std::unique_lock<Mutex> lock(mutex_);
     done_.wait(lock, [&] { return failed_ || written_ == added_; });
     return !failed_;
 }
 
 std::string WriteBehind::failure() {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<Mutex> lock(mutex_);
     return failure_;
 }
 
@@ -92,7 +92,7 @@ bool WriteBehind::write(const Piece& piece, std::string& reason) {
 }
 
 void WriteBehind::run() {
-    std::unique_lock<std::mutex> lock(mutex_);
+    std::unique_lock<Mutex> lock(mutex_);
     for (;;) {
         work_.wait(lock, [this] { return stopping_ || (!failed_ && !queued_.empty()); });
         if (stopping_) return;

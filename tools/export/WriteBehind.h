@@ -5,14 +5,13 @@
 // while the disk takes them fast; the rest, and everything once the disk is found slow, through
 // the caller's file. The first failed write stops the writing; its reason is kept for the caller.
 
-#include <condition_variable>
 #include <cstdint>
 #include <deque>
-#include <mutex>
 #include <string>
 #include <thread>
 
 #include "recording/Platform.h"
+#include "recording/Synchronisation.h"
 #include "tools/export/UncachedFile.h"
 
 namespace tavrin::exporter {
@@ -54,9 +53,9 @@ private:
     // How fast the disk has taken what went past the cache.
     std::int64_t uncachedBytes_ = 0;
     double uncachedSeconds_ = 0.0;
-    std::mutex mutex_;
-    std::condition_variable work_;
-    std::condition_variable done_;
+    Mutex mutex_;
+    ConditionVariable work_;
+    ConditionVariable done_;
     std::deque<Piece> queued_;
     std::int64_t end_ = 0;  // where the next piece queued goes
     std::uint64_t added_ = 0;
