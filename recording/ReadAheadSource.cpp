@@ -26,6 +26,7 @@ void ReadAheadSource::begin(BinaryFile& file, std::int64_t offset) {
         start_ = offset;
         length_ = file.length();
         nextIndex_ = 0;
+        begun_ = -1;
         keepFrom_ = 0;
         endIndex_ = -1;
         for (Chunk& chunk : chunks_) {
@@ -82,6 +83,7 @@ void ReadAheadSource::run() {
         slot->index = index;
         slot->filled = 0;
         slot->done = false;
+        begun_.store(index, std::memory_order_release);
         reading_ = true;
         fill(*slot, *file_, start_ + index * static_cast<std::int64_t>(kChunkSize), lock);
         reading_ = false;
@@ -123,6 +125,7 @@ const ReadAheadSource::Chunk* ReadAheadSource::acquire(std::int64_t index, std::
         keepFrom_ = keepFrom;
         readerWakes_.notify_one();
     }
+    bool watchedInVain = false;
     for (;;) {
         if (endIndex_ >= 0 && index >= endIndex_) return nullptr;
         for (Chunk& chunk : chunks_) {
@@ -141,11 +144,45 @@ const ReadAheadSource::Chunk* ReadAheadSource::acquire(std::int64_t index, std::
             }
             return nullptr;
         }
+        // Whatever the watch saw is looked at again under the lock, so that a chunk finished
+        // just as it gave up is not slept through.
+        if (!watchedInVain) {
+            watchedInVain = !watchBriefly(index, needed, lock);
+            continue;
+        }
         awaitedIndex_ = index;
         awaitedBytes_ = needed;
         chunkReady_.wait(lock);
         awaitedIndex_ = -1;
     }
+}
+
+bool ReadAheadSource::watchBriefly(std::int64_t index, std::size_t needed,
+                                   std::unique_lock<Mutex>& lock) {
+    const Chunk* chunk = nullptr;
+    for (const Chunk& candidate : chunks_) {
+        if (candidate.index == index) chunk = &candidate;  // kept: it is not before keepFrom_
+    }
+    const std::int64_t begun = begun_.load(std::memory_order_acquire);
+    lock.unlock();
+    const auto arrived = [&] {
+        return chunk != nullptr ? chunk->done.load(std::memory_order_acquire) ||
+                                      chunk->filled.load(std::memory_order_acquire) >= needed
+                                : begun_.load(std::memory_order_acquire) != begun;
+    };
+    const auto until = std::chrono::steady_clock::now() + kWatchBeforeSleeping;
+    bool came = false;
+    for (int look = 1;; ++look) {
+        if (arrived()) {
+            came = true;
+            break;
+        }
+        // The clock is read now and then: it costs more than a look.
+        if (look % 64 == 0 && std::chrono::steady_clock::now() >= until) break;
+        pauseWhileWatching();
+    }
+    lock.lock();
+    return came;
 }
 
 std::size_t ReadAheadSource::awaited(std::int64_t index, std::size_t needed) const {

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <thread>
@@ -32,6 +33,12 @@ public:
     // bytes, and finishes after its last, sooner than a whole chunk's read would let it, which
     // matters most when the bytes come from the device.
     static constexpr std::size_t kPieceSize = 256 << 10;
+    // The scan goes faster than the reading, so it would fall asleep before every chunk, and
+    // waking a sleeping processor costs the reading thread tens of microseconds each time on a
+    // virtual machine: milliseconds over a large archive, on the opening's critical path. The
+    // scan watches for the chunk this long before it sleeps, longer than a chunk takes from the
+    // system's cache.
+    static constexpr std::chrono::microseconds kWatchBeforeSleeping{300};
 
     ReadAheadSource() = default;
     ReadAheadSource(const ReadAheadSource&) = delete;
@@ -66,11 +73,13 @@ private:
     void run();
     // Reads chunk `slot` (its index and offset set) piece by piece, handing each over; the lock
     // is held on entry and on return, but not while reading.
-    void fill(Chunk& slot, BinaryFile& file, std::int64_t offset,
-              std::unique_lock<Mutex>& lock);
+    void fill(Chunk& slot, BinaryFile& file, std::int64_t offset, std::unique_lock<Mutex>& lock);
     // Waits until chunk `index` holds its first `needed` bytes or is read to the end of the file,
     // releasing those before `keepFrom`; null at the end of the file.
     const Chunk* acquire(std::int64_t index, std::int64_t keepFrom, std::size_t needed);
+    // Watches, without the lock, for chunk `index` to hold `needed` bytes or to be begun, for up
+    // to kWatchBeforeSleeping; false when nothing came. The lock is held on entry and on return.
+    bool watchBriefly(std::int64_t index, std::size_t needed, std::unique_lock<Mutex>& lock);
     // How many bytes of chunk `index` to wait for when fewer than `needed` are read.
     std::size_t awaited(std::int64_t index, std::size_t needed) const;
     // A view read directly, for what lies behind the chunk in use.
@@ -86,9 +95,10 @@ private:
     ConditionVariable readerWakes_;
     ConditionVariable chunkReady_;
     std::array<Chunk, kChunks> chunks_;
-    std::int64_t nextIndex_ = 0;  // the reader's next chunk
-    std::int64_t keepFrom_ = 0;   // chunks before it may be reused
-    std::int64_t endIndex_ = -1;  // the first chunk past the end of the file, once known
+    std::int64_t nextIndex_ = 0;           // the reader's next chunk
+    std::atomic<std::int64_t> begun_{-1};  // the chunk the reader last began; watched by the scan
+    std::int64_t keepFrom_ = 0;            // chunks before it may be reused
+    std::int64_t endIndex_ = -1;           // the first chunk past the end of the file, once known
     bool active_ = false;
     bool reading_ = false;  // the thread is inside a read of the file
     bool stopping_ = false;

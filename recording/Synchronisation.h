@@ -2,6 +2,12 @@
 
 #include <mutex>
 
+#if defined(__x86_64__) || defined(__i386__) || defined(_M_X64) || defined(_M_IX86)
+#include <immintrin.h>
+#else
+#include <thread>
+#endif
+
 #if !defined(_WIN32)
 #include <condition_variable>
 #endif
@@ -55,5 +61,15 @@ using Mutex = std::mutex;
 using ConditionVariable = std::condition_variable;
 
 #endif
+
+// Between two looks at a value another processor is about to change: tells the processor that
+// this is a wait, so that it neither wastes power nor slows its neighbour on the same core.
+inline void pauseWhileWatching() {
+#if defined(__x86_64__) || defined(__i386__) || defined(_M_X64) || defined(_M_IX86)
+    _mm_pause();
+#else
+    std::this_thread::yield();
+#endif
+}
 
 }  // namespace tavrin
