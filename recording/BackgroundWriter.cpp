@@ -48,6 +48,22 @@ void BackgroundWriter::deleteLater(const Path& path) {
 }
 
 void BackgroundWriter::queue(Job job) {
+    if (job.file != nullptr && writes_ == Writes::onCallersThread) {
+        try {
+            perform(job, callersScratch_);
+        } catch (const std::bad_alloc&) {
+            // As on the thread: a run that cannot be spelt out is lost.
+        }
+        if (job.runLength == 0) {
+            job.bytes.clear();
+            std::lock_guard<Mutex> hold(lock_);
+            try {
+                spare_.push_back(std::move(job.bytes));
+            } catch (const std::bad_alloc&) {
+            }
+        }
+        return;
+    }
     if (!thread_.joinable()) {
         try {
             thread_ = std::thread([this] { run(); });

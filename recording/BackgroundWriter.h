@@ -14,7 +14,12 @@ namespace tavrin {
 // system copies them. Write errors are ignored. The thread stays from one file to the next.
 class BackgroundWriter {
 public:
-    BackgroundWriter() = default;
+    // Where write() and writeRun() copy the bytes into the file; deletions always go to the
+    // thread. A caller that has time to spare anyway writes them itself, and leaves the
+    // processors to threads that have none.
+    enum class Writes { onItsThread, onCallersThread };
+
+    explicit BackgroundWriter(Writes writes = Writes::onItsThread) : writes_(writes) {}
     BackgroundWriter(const BackgroundWriter&) = delete;
     BackgroundWriter& operator=(const BackgroundWriter&) = delete;
     ~BackgroundWriter();
@@ -49,6 +54,8 @@ private:
     void run();
     static void perform(Job& job, Scratch& scratch);
 
+    const Writes writes_;
+    Scratch callersScratch_;  // used by the caller's thread only
     Mutex lock_;
     ConditionVariable wake_;
     ConditionVariable idle_;

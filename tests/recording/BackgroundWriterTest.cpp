@@ -44,49 +44,55 @@ TEST(PageAlignment, SlowCopiesAreThoseOntoAFewBytesPastTheSource) {
 }
 
 // Buffers and runs of every size and place against the file's pages land in the file exactly, in
-// the order they were queued, whether or not the writer moved them first.
+// the order they were queued, whether or not the writer moved them first, and whichever thread
+// writes them.
 TEST(BackgroundWriter, WritesBuffersAndRunsInOrderWhereverTheyLie) {
-    test::TestFolder folder;
-    const Path path = folder.file(L"track");
-    Bytes expected(44, 'h');
-    BinaryFile file = BinaryFile::createForWriting(path);
-    ASSERT_TRUE(file.write(expected.data(), expected.size()));
-    int movedFirst = 0;
-    {
-        BackgroundWriter writer;
-        for (int i = 0; i < 320; ++i) {
-            if (i % 7 == 3) {
-                const auto value = static_cast<std::uint8_t>(i);
-                const std::int64_t count = i == 10 ? (1 << 20) + 4099 : 37 * i + 1;
-                expected.insert(expected.end(), static_cast<std::size_t>(count), value);
-                writer.writeRun(file, value, count);
-                continue;
+    for (const auto writes :
+         {BackgroundWriter::Writes::onItsThread, BackgroundWriter::Writes::onCallersThread}) {
+        SCOPED_TRACE(writes == BackgroundWriter::Writes::onItsThread ? "on its thread"
+                                                                     : "on the caller's");
+        test::TestFolder folder;
+        const Path path = folder.file(L"track");
+        Bytes expected(44, 'h');
+        BinaryFile file = BinaryFile::createForWriting(path);
+        ASSERT_TRUE(file.write(expected.data(), expected.size()));
+        int movedFirst = 0;
+        {
+            BackgroundWriter writer(writes);
+            for (int i = 0; i < 320; ++i) {
+                if (i % 7 == 3) {
+                    const auto value = static_cast<std::uint8_t>(i);
+                    const std::int64_t count = i == 10 ? (1 << 20) + 4099 : 37 * i + 1;
+                    expected.insert(expected.end(), static_cast<std::size_t>(count), value);
+                    writer.writeRun(file, value, count);
+                    continue;
+                }
+                Bytes buffer(kPageSize + 13 + static_cast<std::size_t>(i % 5));
+                for (std::size_t b = 0; b < buffer.size(); ++b) {
+                    buffer[b] = static_cast<std::uint8_t>(b * 7 + static_cast<std::size_t>(i));
+                }
+                if (i % 5 == 1) {
+                    // Led by a run that places it where the writer must move it, whatever address
+                    // the allocator gave it.
+                    std::int64_t lead = 1;
+                    while (!copiesSlowlyTo(buffer.data(),
+                                           static_cast<std::int64_t>(expected.size()) + lead))
+                        ++lead;
+                    expected.insert(expected.end(), static_cast<std::size_t>(lead), 0xEE);
+                    writer.writeRun(file, 0xEE, lead);
+                }
+                if (copiesSlowlyTo(buffer.data(), static_cast<std::int64_t>(expected.size())))
+                    ++movedFirst;
+                expected.insert(expected.end(), buffer.begin(), buffer.end());
+                writer.write(file, buffer);
+                EXPECT_TRUE(buffer.empty());
             }
-            Bytes buffer(kPageSize + 13 + static_cast<std::size_t>(i % 5));
-            for (std::size_t b = 0; b < buffer.size(); ++b) {
-                buffer[b] = static_cast<std::uint8_t>(b * 7 + static_cast<std::size_t>(i));
-            }
-            if (i % 5 == 1) {
-                // Led by a run that places it where the writer must move it, whatever address
-                // the allocator gave it.
-                std::int64_t lead = 1;
-                while (!copiesSlowlyTo(buffer.data(),
-                                       static_cast<std::int64_t>(expected.size()) + lead))
-                    ++lead;
-                expected.insert(expected.end(), static_cast<std::size_t>(lead), 0xEE);
-                writer.writeRun(file, 0xEE, lead);
-            }
-            if (copiesSlowlyTo(buffer.data(), static_cast<std::int64_t>(expected.size())))
-                ++movedFirst;
-            expected.insert(expected.end(), buffer.begin(), buffer.end());
-            writer.write(file, buffer);
-            EXPECT_TRUE(buffer.empty());
+            writer.drain();
         }
-        writer.drain();
+        file.close();
+        EXPECT_GT(movedFirst, 0);  // the case the writer moves the bytes for did come up
+        EXPECT_TRUE(test::readBytes(path) == expected);
     }
-    file.close();
-    EXPECT_GT(movedFirst, 0);  // the case the writer moves the bytes for did come up
-    EXPECT_TRUE(test::readBytes(path) == expected);
 }
 
 }  // namespace
