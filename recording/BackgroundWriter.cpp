@@ -49,19 +49,9 @@ void BackgroundWriter::deleteLater(const Path& path) {
 
 void BackgroundWriter::queue(Job job) {
     if (job.file != nullptr && writes_ == Writes::onCallersThread) {
-        try {
-            perform(job, callersScratch_);
-        } catch (const std::bad_alloc&) {
-            // As on the thread: a run that cannot be spelt out is lost.
-        }
-        if (job.runLength == 0) {
-            job.bytes.clear();
-            std::lock_guard<Mutex> hold(lock_);
-            try {
-                spare_.push_back(std::move(job.bytes));
-            } catch (const std::bad_alloc&) {
-            }
-        }
+        perform(job, callersScratch_);
+        std::lock_guard<Mutex> hold(lock_);
+        keepBuffer(job);
         return;
     }
     if (!thread_.joinable()) {
@@ -87,6 +77,22 @@ void BackgroundWriter::drain() {
 }
 
 void BackgroundWriter::perform(Job& job, Scratch& scratch) {
+    try {
+        performOrThrow(job, scratch);
+    } catch (const std::bad_alloc&) {
+    }
+    job.bytes.clear();
+}
+
+void BackgroundWriter::keepBuffer(Job& job) {
+    if (job.file == nullptr || job.runLength != 0) return;
+    try {
+        spare_.push_back(std::move(job.bytes));
+    } catch (const std::bad_alloc&) {
+    }
+}
+
+void BackgroundWriter::performOrThrow(Job& job, Scratch& scratch) {
     if (job.file == nullptr) {
         deleteFile(job.doomed);
         return;
@@ -132,20 +138,10 @@ void BackgroundWriter::run() {
         jobs_.pop_front();
         busy_ = true;
         lock.unlock();
-        try {
-            perform(job, scratch);
-        } catch (const std::bad_alloc&) {
-            // A run that cannot be spelt out is lost, as a failed write would be.
-        }
-        job.bytes.clear();
+        perform(job, scratch);
         lock.lock();
         busy_ = false;
-        if (job.file != nullptr && job.runLength == 0) {
-            try {
-                spare_.push_back(std::move(job.bytes));
-            } catch (const std::bad_alloc&) {
-            }
-        }
+        keepBuffer(job);
         if (jobs_.empty()) idle_.notify_all();
     }
 }

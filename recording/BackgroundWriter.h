@@ -52,7 +52,12 @@ private:
 
     void queue(Job job);
     void run();
+    // Writes the job's bytes, or deletes its file, and empties its buffer. A run without the
+    // memory to spell it out is lost, as a failed write would be; performOrThrow() throws instead.
     static void perform(Job& job, Scratch& scratch);
+    static void performOrThrow(Job& job, Scratch& scratch);
+    // Keeps a written buffer's memory for the next write(); the lock is held.
+    void keepBuffer(Job& job);
 
     const Writes writes_;
     Scratch callersScratch_;  // used by the caller's thread only

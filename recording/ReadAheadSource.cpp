@@ -171,15 +171,12 @@ bool ReadAheadSource::watchBriefly(std::int64_t index, std::size_t needed,
                                 : begun_.load(std::memory_order_acquire) != begun;
     };
     const auto until = std::chrono::steady_clock::now() + kWatchBeforeSleeping;
-    bool came = false;
-    for (int look = 1;; ++look) {
-        if (arrived()) {
-            came = true;
-            break;
-        }
+    bool came = arrived();
+    for (int look = 1; !came; ++look) {
         // The clock is read now and then: it costs more than a look.
         if (look % 64 == 0 && std::chrono::steady_clock::now() >= until) break;
         pauseWhileWatching();
+        came = arrived();
     }
     lock.lock();
     return came;
