@@ -19,7 +19,7 @@ ReadAheadSource::~ReadAheadSource() {
     if (thread_.joinable()) thread_.join();
 }
 
-void ReadAheadSource::begin(BinaryFile& file, std::int64_t offset) {
+void ReadAheadSource::begin(BinaryFile& file, const Path& path, std::int64_t offset) {
     {
         std::lock_guard<Mutex> hold(lock_);
         file_ = &file;
@@ -33,6 +33,7 @@ void ReadAheadSource::begin(BinaryFile& file, std::int64_t offset) {
             chunk.index = -1;
             chunk.done = false;
         }
+        ownPath_ = path;
         active_ = true;
     }
     current_ = nullptr;
@@ -40,7 +41,7 @@ void ReadAheadSource::begin(BinaryFile& file, std::int64_t offset) {
         try {
             thread_ = std::thread([this] { run(); });
         } catch (const std::system_error&) {
-            // Without a thread every chunk is read when it is wanted (see acquire).
+            // Without a thread the scan reads every chunk (see acquire).
         }
     }
     readerWakes_.notify_one();
@@ -49,8 +50,10 @@ void ReadAheadSource::begin(BinaryFile& file, std::int64_t offset) {
 void ReadAheadSource::end() {
     std::unique_lock<Mutex> lock(lock_);
     active_ = false;
-    // The file may close once this returns, so a read in progress has to finish first.
+    ownPath_.clear();
+    // The file may go once this returns, so an open or a read in progress has to finish first.
     chunkReady_.wait(lock, [this] { return !reading_; });
+    own_.close();
     file_ = nullptr;
     for (Chunk& chunk : chunks_) {
         chunk.index = -1;
@@ -63,39 +66,61 @@ void ReadAheadSource::run() {
     std::unique_lock<Mutex> lock(lock_);
     for (;;) {
         Chunk* slot = nullptr;
-        std::int64_t index = 0;
-        // A chunk is read when the scan has let go of one and there is more of the file.
         readerWakes_.wait(lock, [&] {
             if (stopping_) return true;
             if (!active_) return false;
-            index = std::max(nextIndex_, keepFrom_);
-            if (index >= keepFrom_ + kChunks || (endIndex_ >= 0 && index >= endIndex_))
-                return false;
-            for (Chunk& chunk : chunks_) {
-                if (chunk.index < keepFrom_) {
-                    slot = &chunk;
-                    return true;
-                }
-            }
-            return false;
+            if (!ownPath_.empty()) return true;
+            // A chunk is read when the scan has let go of one and there is more of the file.
+            slot = own_.isOpen() ? claimNext() : nullptr;
+            return slot != nullptr;
         });
         if (stopping_) return;
-        slot->index = index;
-        slot->filled = 0;
-        slot->done = false;
-        begun_.store(index, std::memory_order_release);
+        if (slot == nullptr) {
+            openOwnFile(lock);
+            continue;
+        }
         reading_ = true;
-        fill(*slot, *file_, start_ + index * static_cast<std::int64_t>(kChunkSize), lock);
+        fill(*slot, own_, lock);
         reading_ = false;
-        nextIndex_ = index + 1;
-        // Nothing is read past a short read: the end of the file, or a read error.
-        if (slot->filled < kChunkSize) endIndex_ = index + 1;
         chunkReady_.notify_all();
     }
 }
 
-void ReadAheadSource::fill(Chunk& slot, BinaryFile& file, std::int64_t offset,
-                           std::unique_lock<Mutex>& lock) {
+void ReadAheadSource::openOwnFile(std::unique_lock<Mutex>& lock) {
+    const Path path = std::move(ownPath_);
+    ownPath_.clear();
+    const std::int64_t expected = length_;
+    reading_ = true;
+    lock.unlock();
+    BinaryFile file = BinaryFile::openForReading(path);
+    // Another file put in its place meanwhile is not read.
+    const bool same = file.isOpen() && file.length() == expected;
+    lock.lock();
+    reading_ = false;
+    if (same && active_) own_ = std::move(file);
+    chunkReady_.notify_all();
+}
+
+ReadAheadSource::Chunk* ReadAheadSource::claimNext() {
+    const std::int64_t index = std::max(nextIndex_, keepFrom_);
+    if (index >= keepFrom_ + kChunks || (endIndex_ >= 0 && index >= endIndex_)) return nullptr;
+    for (Chunk& chunk : chunks_) {
+        // A chunk the scan skipped may still be being read into.
+        if (chunk.index < keepFrom_ && !chunk.filling) {
+            chunk.index = index;
+            chunk.filled = 0;
+            chunk.done = false;
+            chunk.filling = true;
+            nextIndex_ = index + 1;
+            begun_.store(index, std::memory_order_release);
+            return &chunk;
+        }
+    }
+    return nullptr;
+}
+
+void ReadAheadSource::fill(Chunk& slot, BinaryFile& file, std::unique_lock<Mutex>& lock) {
+    const std::int64_t offset = start_ + slot.index * static_cast<std::int64_t>(kChunkSize);
     std::size_t got = 0;
     for (;;) {
         lock.unlock();
@@ -103,7 +128,6 @@ void ReadAheadSource::fill(Chunk& slot, BinaryFile& file, std::int64_t offset,
         const std::size_t wanted = std::min(kPieceSize, kChunkSize - got);
         try {
             if (slot.bytes == nullptr) slot.bytes = pagePlaced(slot.storage, kChunkSize);
-            std::lock_guard<Mutex> reading(fileLock_);
             piece = file.readAt(offset + static_cast<std::int64_t>(got), slot.bytes + got, wanted);
         } catch (const std::bad_alloc&) {
             piece = 0;  // as a read error: the scan ends there
@@ -115,7 +139,12 @@ void ReadAheadSource::fill(Chunk& slot, BinaryFile& file, std::int64_t offset,
         if (piece < wanted || got == kChunkSize || !active_ || stopping_) break;
         if (awaitedIndex_ == slot.index && got >= awaitedBytes_) chunkReady_.notify_all();
     }
+    slot.filling = false;
     slot.done.store(true, std::memory_order_release);
+    // Nothing is read past a short read: the end of the file, or a read error. The other reader
+    // may have begun a chunk past it already.
+    if (got < kChunkSize)
+        endIndex_ = endIndex_ < 0 ? slot.index + 1 : std::min(endIndex_, slot.index + 1);
 }
 
 const ReadAheadSource::Chunk* ReadAheadSource::acquire(std::int64_t index, std::int64_t keepFrom,
@@ -131,19 +160,15 @@ const ReadAheadSource::Chunk* ReadAheadSource::acquire(std::int64_t index, std::
         for (Chunk& chunk : chunks_) {
             if (chunk.index == index && (chunk.done || chunk.filled >= needed)) return &chunk;
         }
-        if (!thread_.joinable()) {
-            // No thread to read ahead: the wanted chunk is read here, into any free slot.
-            for (Chunk& chunk : chunks_) {
-                if (chunk.index >= keepFrom_) continue;
-                chunk.index = index;
-                chunk.filled = 0;
-                chunk.done = false;
-                fill(chunk, *file_, start_ + index * static_cast<std::int64_t>(kChunkSize), lock);
-                if (chunk.filled < kChunkSize) endIndex_ = index + 1;
-                return &chunk;
-            }
-            return nullptr;
+        // Rather than wait, the scan reads the next chunk nobody has begun: the one it wants when
+        // the thread has not come to it, else one further on, which the thread then need not read.
+        if (Chunk* claimed = claimNext()) {
+            fill(*claimed, *file_, lock);
+            continue;
         }
+        // Nothing to take: the chunk wanted is the thread's, being read (with no thread, the
+        // scan has read every chunk begun).
+        if (!thread_.joinable()) return nullptr;
         // Whatever the watch saw is looked at again under the lock, so that a chunk finished
         // just as it gave up is not slept through.
         if (!watchedInVain) {
@@ -238,7 +263,6 @@ const std::uint8_t* ReadAheadSource::readDirectly(std::int64_t offset, std::size
     available = 0;
     if (file_ == nullptr || offset < 0) return nullptr;
     direct_.resize(wanted);
-    std::lock_guard<Mutex> reading(fileLock_);
     available = file_->readAt(offset, direct_.data(), wanted);
     return available == 0 ? nullptr : direct_.data();
 }
@@ -254,7 +278,6 @@ std::size_t ReadAheadSource::readAt(std::int64_t offset, void* out, std::size_t 
             return size;
         }
     }
-    std::lock_guard<Mutex> reading(fileLock_);
     return file_->readAt(offset, out, size);
 }
 

@@ -9,16 +9,18 @@
 #include <vector>
 
 #include "recording/ByteSource.h"
+#include "recording/Platform.h"
 #include "recording/Synchronisation.h"
 
 namespace tavrin {
 
-class BinaryFile;
-
-// Reads a file from front to back on a thread of its own, a few chunks ahead of the one being
-// looked at, so that the scan's work hides behind the reading and a card that is not in the
-// system's cache is read at the device's speed. Views behind the chunk in use, and copies it does
-// not hold, are read directly. The thread stays from one file to the next.
+// Reads a file from front to back a few chunks ahead of the one being looked at, so that the
+// scan's work hides behind the reading and a card that is not in the system's cache is read at
+// the device's speed. Two processors copy a file from the system's cache nearly twice as fast as
+// one, so the chunks are read by a thread of its own, through a handle of its own, and by the
+// scan itself whenever it would otherwise wait: each takes the next chunk nobody has begun. Views
+// behind the chunk in use, and copies it does not hold, are read directly. The thread stays from
+// one file to the next.
 class ReadAheadSource : public ByteSource {
 public:
     // Reads of a megabyte reach the device's speed. The ring is kept small because the system
@@ -28,7 +30,7 @@ public:
     // hand-overs, but each costs tens of microseconds at most. A view never spans more than two
     // chunks.
     static constexpr std::size_t kChunkSize = 1 << 20;
-    static constexpr int kChunks = 3;
+    static constexpr int kChunks = 4;
     // A chunk is read in pieces, each handed over as it arrives: the scan starts on a file's first
     // bytes, and finishes after its last, sooner than a whole chunk's read would let it, which
     // matters most when the bytes come from the device.
@@ -45,8 +47,10 @@ public:
     ReadAheadSource& operator=(const ReadAheadSource&) = delete;
     ~ReadAheadSource() override;
 
-    // Starts reading `file` at `offset`; it must stay open until end().
-    void begin(BinaryFile& file, std::int64_t offset);
+    // Starts reading `file`, opened from `path`, at `offset`; it must stay open until end(). The
+    // thread reads through a handle of its own to `path` (a handle reads one thing at a time);
+    // when it cannot have one, the scan reads every chunk.
+    void begin(BinaryFile& file, const Path& path, std::int64_t offset);
     // Stops reading ahead; returns once the thread has let go of the file.
     void end();
 
@@ -68,12 +72,18 @@ private:
         // the end of the file. Set under the lock, looked at without it by the scan.
         std::atomic<std::size_t> filled{0};
         std::atomic<bool> done{false};  // read as far as it goes
+        bool filling = false;           // a thread reads into it; not to be taken meanwhile
     };
 
     void run();
-    // Reads chunk `slot` (its index and offset set) piece by piece, handing each over; the lock
-    // is held on entry and on return, but not while reading.
-    void fill(Chunk& slot, BinaryFile& file, std::int64_t offset, std::unique_lock<Mutex>& lock);
+    // Opens the thread's own handle to the file; the lock is held on entry and on return.
+    void openOwnFile(std::unique_lock<Mutex>& lock);
+    // Takes the next chunk nobody has begun, when the scan is not too far behind for it and a
+    // slot is free; null otherwise. The lock is held.
+    Chunk* claimNext();
+    // Reads chunk `slot` (claimed) from `file`, piece by piece, handing each over; the lock is
+    // held on entry and on return, but not while reading.
+    void fill(Chunk& slot, BinaryFile& file, std::unique_lock<Mutex>& lock);
     // Waits until chunk `index` holds its first `needed` bytes or is read to the end of the file,
     // releasing those before `keepFrom`; null at the end of the file.
     const Chunk* acquire(std::int64_t index, std::int64_t keepFrom, std::size_t needed);
@@ -86,21 +96,21 @@ private:
     const std::uint8_t* readDirectly(std::int64_t offset, std::size_t wanted,
                                      std::size_t& available);
 
-    BinaryFile* file_ = nullptr;
+    BinaryFile* file_ = nullptr;  // read by the scan's thread only
     std::int64_t start_ = 0;
-    // Held by whichever thread reads the file: a positional read is not atomic everywhere.
-    Mutex fileLock_;
 
     Mutex lock_;
     ConditionVariable readerWakes_;
     ConditionVariable chunkReady_;
     std::array<Chunk, kChunks> chunks_;
-    std::int64_t nextIndex_ = 0;           // the reader's next chunk
-    std::atomic<std::int64_t> begun_{-1};  // the chunk the reader last began; watched by the scan
+    std::int64_t nextIndex_ = 0;           // the next chunk nobody has begun
+    std::atomic<std::int64_t> begun_{-1};  // the chunk last begun; watched by the scan
+    Path ownPath_;                         // for the thread to open, when not empty
+    BinaryFile own_;                       // the thread's handle to the file
     std::int64_t keepFrom_ = 0;            // chunks before it may be reused
     std::int64_t endIndex_ = -1;           // the first chunk past the end of the file, once known
     bool active_ = false;
-    bool reading_ = false;  // the thread is inside a read of the file
+    bool reading_ = false;  // the thread is inside an open or a read of the file
     bool stopping_ = false;
     std::int64_t length_ = -1;  // the file's, when begun
     // The chunk the scan waits for, and how many of its bytes; -1 when it does not wait.

@@ -64,7 +64,7 @@ void VideoArchive::open(const Path& path, ScanObserver* observer) {
         // The whole file is read once, from its start, while the scan goes through it; the
         // reading starts first, so that the sound file is made while the first bytes come in.
         // It ends with the scan: nothing else may read the file meanwhile.
-        readAhead_.begin(file_, 0);
+        readAhead_.begin(file_, path, 0);
         struct EndReading {
             ReadAheadSource& source;
             ~EndReading() { source.end(); }

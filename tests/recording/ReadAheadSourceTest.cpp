@@ -48,7 +48,7 @@ TEST(ReadAheadSource, ViewsAndCopiesGiveTheFilesBytesWhereverTheyFall) {
         {"a copy cut short by the end", 2 * kChunk + 12345 - 40, 80, true},
     };
     for (int round = 0; round < 2; ++round) {  // the thread and buffers serve a second file
-        source.begin(file, 0);
+        source.begin(file, path, 0);
         for (const Step& step : steps) {
             SCOPED_TRACE(step.name);
             const std::size_t expected = static_cast<std::size_t>(
@@ -97,7 +97,9 @@ void expectWholeFile(ReadAheadSource& source, const Bytes& content) {
 
 TEST(ReadAheadSource, FilesEndingAnywhereAgainstPiecesAndChunksAreReadWhole) {
     // A chunk is handed over piece by piece: a piece read but not the next must not look like
-    // the end of the file, whether the file ends inside a piece or on a boundary.
+    // the end of the file, whether the file ends inside a piece or on a boundary. The thread and
+    // the scan share the chunks between them; when the thread cannot open the file for itself
+    // (a path gone since), the scan reads them all.
     constexpr std::int64_t kPiece = static_cast<std::int64_t>(ReadAheadSource::kPieceSize);
     const std::int64_t lengths[] = {kPiece - 1, kPiece,          kPiece + 5,
                                     kChunk,     kChunk + kPiece, 2 * kChunk + kPiece / 2};
@@ -109,9 +111,11 @@ TEST(ReadAheadSource, FilesEndingAnywhereAgainstPiecesAndChunksAreReadWhole) {
         const Path path = folder.file(L"bytes" + std::to_wstring(length) + L".bin");
         writeBytes(path, content);
         BinaryFile file = BinaryFile::openForReading(path);
-        source.begin(file, 0);
-        expectWholeFile(source, content);
-        source.end();
+        for (const Path& threadsPath : {path, folder.file(L"gone.bin")}) {
+            source.begin(file, threadsPath, 0);
+            expectWholeFile(source, content);
+            source.end();
+        }
     }
 }
 
@@ -129,13 +133,13 @@ TEST(ReadAheadSource, AFileLeftHalfReadGivesWayToTheNext) {
     BinaryFile secondFile = BinaryFile::openForReading(folder.file(L"second.bin"));
     ReadAheadSource source;
     for (int round = 0; round < 3; ++round) {
-        source.begin(firstFile, 0);
+        source.begin(firstFile, folder.file(L"first.bin"), 0);
         std::size_t available = 0;
         const std::uint8_t* bytes = source.view(100, 64, available);
         ASSERT_NE(bytes, nullptr);
         EXPECT_TRUE(std::equal(bytes, bytes + available, first.begin() + 100));
         source.end();
-        source.begin(secondFile, 0);
+        source.begin(secondFile, folder.file(L"second.bin"), 0);
         expectWholeFile(source, second);
         source.end();
     }
@@ -143,7 +147,8 @@ TEST(ReadAheadSource, AFileLeftHalfReadGivesWayToTheNext) {
 
 // A recording spread over several of the read-ahead's chunks opens from its file exactly as from
 // memory: the same slots and the same sound track. A block header lies across the first chunk
-// boundary and a sound block's samples across the second.
+// boundary and a sound block's samples across the second; the rest runs over more chunks than
+// the ring holds, twice over, so that the thread and the scan take chunks in turn.
 TEST(ReadAheadSource, ArchiveOverSeveralChunksOpensAsFromMemory) {
     ArchiveBuilder builder(headerAt());
     const Bytes picture = jpegOfBlocks(2);
@@ -165,8 +170,11 @@ TEST(ReadAheadSource, ArchiveOverSeveralChunksOpensAsFromMemory) {
         builder.addPicture(picture, tickOfSlot(pictures), fieldsAt(pictures / 28));
         ++pictures;
     }
-    for (int i = 0; i < 100; ++i, ++pictures) {
+    const auto ringsWorth =
+        static_cast<std::size_t>(2 * ReadAheadSource::kChunks + 1) * ReadAheadSource::kChunkSize;
+    for (; builder.bytes().size() < ringsWorth; ++pictures) {
         builder.addPicture(picture, tickOfSlot(pictures), fieldsAt(pictures / 28));
+        if (pictures % 3 == 0) builder.addSound(samples, tickOfSlot(pictures) + 5);
     }
     TestFolder folder;
     VideoArchive fromFile;
