@@ -36,11 +36,17 @@ ProcessFigures readProcessFigures(DWORD processId);
 // "n/a" for a figure that could not be read.
 std::string describe(const ProcessFigures& figures);
 
-// Reads the figures of process `processId` and prints them as "[ figures  ] <when>: ...".
+// The figures of process `processId` with what lives only during a paint left out.
+ProcessFigures settledFigures(DWORD processId);
+
+// Reads the settled figures of process `processId` and prints them as
+// "[ figures  ] <when>: ...".
 ProcessFigures reportFigures(DWORD processId, const std::string& when);
 
 // Fails the test when `last` holds more than `first` beyond what a viewer that gives back what
-// it takes varies by.
-void expectNoGrowth(const ProcessFigures& first, const ProcessFigures& last);
+// it takes varies by; `fileDialogsShown` is how many times the open-file dialog was used between
+// the two.
+void expectNoGrowth(const ProcessFigures& first, const ProcessFigures& last,
+                    int fileDialogsShown = 0);
 
 }  // namespace tavrin::e2e

@@ -93,9 +93,16 @@ protected:
 
 TEST_F(ViewerSoak, PlaysRoundTheCardWithSeeksWithoutGrowingOrStalling) {
     const DWORD runMs = static_cast<DWORD>(soakSeconds()) * 1000;
-    openFirst();
-    ASSERT_TRUE(viewer_.waitForChange(viewer_.picture(), viewer_.sliderRegion()))
-        << "the first recording does not play";
+    // The open-file dialog fills Wine's caches over its first few uses, so it is used a few
+    // times before the first reading (each once the recording plays: the viewer takes no
+    // command while it loads).
+    constexpr int kDialogWarmUps = 5;
+    for (int open = 0; open < kDialogWarmUps; ++open) {
+        openFirst();
+        if (HasFatalFailure()) return;
+        ASSERT_TRUE(viewer_.waitForChange(viewer_.picture(), viewer_.sliderRegion()))
+            << "the first recording does not play";
+    }
 
     const DWORD start = GetTickCount();
     const ProcessFigures first = report("start", 0);
@@ -164,7 +171,7 @@ TEST_F(ViewerSoak, PlaysRoundTheCardWithSeeksWithoutGrowingOrStalling) {
     // fewer of them).
     EXPECT_GE(static_cast<int>(recordingsPlayed.size()),
               std::min<int>(kRecordings, 1 + static_cast<int>(runMs / 60000)));
-    expectNoGrowth(first, last);
+    expectNoGrowth(first, last, cardEnds);
 }
 
 }  // namespace
