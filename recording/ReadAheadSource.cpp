@@ -75,7 +75,7 @@ void ReadAheadSource::run() {
             return slot != nullptr;
         });
         if (stopping_) return;
-        if (slot == nullptr) {
+        if (!ownPath_.empty()) {
             openOwnFile(lock);
             continue;
         }

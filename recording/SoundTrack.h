@@ -37,10 +37,10 @@ public:
     bool isOpen() const { return file_.isOpen(); }
     const Path& path() const { return path_; }
 
-    // The bytes are written at once, by the scan's thread: it waits for the reading thread
-    // anyway, and a third busy thread on a machine of two processors would take time from the
-    // reading, which sets the opening's pace. Write errors are ignored: the track is as good as
-    // the disk lets it be.
+    // The bytes are written at once, by the scan's thread: the scan and the reading thread keep
+    // both processors of a two-processor machine busy reading the archive, and a third busy
+    // thread would take time from the reading, which sets the opening's pace. Write errors are
+    // ignored: the track is as good as the disk lets it be.
     void append(std::vector<std::uint8_t>& buffer, std::size_t from) override;
     void appendRun(std::uint8_t value, std::int64_t count) override;
     void restart() override;
