@@ -9,6 +9,7 @@
 #include "recording/ByteSource.h"
 #include "recording/DeviceTypeCode.h"
 #include "recording/ScanObserver.h"
+#include "recording/SlotPlacer.h"
 #include "recording/TrackAssembler.h"
 #include "ui/Exception.h"
 #include "ui/Messages.h"
@@ -58,8 +59,10 @@ BlockHeader parseBlockHeader(const std::uint8_t* h) {
 class Scanner {
 public:
     Scanner(ByteSource& reader, std::int64_t fileLength, const ArchiveHeaderInfo& header,
-            bool collectSound, ScanObserver* observer, TrackAssembler* track, ScanResult recycled)
+            bool collectSound, ScanObserver* observer, TrackAssembler* track, SlotPlacer* placer,
+            ScanResult recycled)
         : track_(track),
+          placer_(placer),
           reader_(reader),
           fileLength_(fileLength),
           header_(header),
@@ -86,8 +89,11 @@ private:
     // The smallest tick of the pictures kept.
     double earliestKeptTick() const;
     void passToTrack(const FrameInfo& sound, std::int64_t payloadStart);
+    // Places the pictures before the last, which no later block can drop.
+    void placeFinishedPictures();
 
     TrackAssembler* track_;
+    SlotPlacer* placer_;
     ByteSource& reader_;
     std::int64_t fileLength_;
     ArchiveHeaderInfo header_;
@@ -225,6 +231,7 @@ void Scanner::startRecord(const BlockHeader& block, const std::uint8_t* raw,
         }
         result_.pictures.push_back(info);
         earliestPictureTick_ = std::min(earliestPictureTick_, static_cast<double>(info.tick));
+        placeFinishedPictures();
     } else if (block.type == kSoundBlockType) {
         if (!collectSound_ || result_.sounds.size() >= static_cast<std::size_t>(kSlotCount)) {
             skipRest(payloadStart, block.length);
@@ -320,6 +327,16 @@ void Scanner::passToTrack(const FrameInfo& sound, std::int64_t payloadStart) {
     track_->add(sound, samples, samples == nullptr ? 0 : available, earliestPictureTick_);
 }
 
+void Scanner::placeFinishedPictures() {
+    if (placer_ == nullptr) return;
+    // A picture begins only once the one before is complete or dropped, and only the last,
+    // incomplete one is ever dropped. The earliest tick may still count a picture dropped since;
+    // the placer finds that out at the end.
+    placer_->placeUpTo(
+        result_.pictures, result_.pictures.size() - 1, earliestPictureTick_,
+        videoOffsetFor(earliestPictureTick_, !result_.sounds.empty(), result_.firstSoundTick));
+}
+
 void Scanner::discardIncompleteLast() {
     if (!result_.pictures.empty() && !result_.pictures.back().complete) dropLastPicture();
 }
@@ -344,7 +361,7 @@ double Scanner::earliestKeptTick() const {
 
 ScanResult scanArchiveBlocks(ByteSource& reader, std::int64_t fileLength,
                              const ArchiveHeaderInfo& header, bool collectSound,
-                             ScanObserver* observer, TrackAssembler* track,
+                             ScanObserver* observer, TrackAssembler* track, SlotPlacer* placer,
                              ScanResult recycled) {
     recycled.pictures.clear();
     recycled.sounds.clear();
@@ -352,7 +369,8 @@ ScanResult scanArchiveBlocks(ByteSource& reader, std::int64_t fileLength,
     recycled.firstSoundTick = 0;
     recycled.sawValidPicture = false;
     recycled.diagnostics = ScanDiagnostics();
-    return Scanner(reader, fileLength, header, collectSound, observer, track, std::move(recycled))
+    return Scanner(reader, fileLength, header, collectSound, observer, track, placer,
+                   std::move(recycled))
         .run();
 }
 

@@ -10,6 +10,7 @@ namespace tavrin {
 
 class ByteSource;
 class ScanObserver;
+class SlotPlacer;
 class TrackAssembler;
 
 // What a scan stepped over or stopped at, for reports of a card's damage: how often each thing
@@ -44,13 +45,14 @@ struct ScanResult {
 
 // Walks the blocks from offset 8192 on: resynchronises over damaged stretches, follows pictures
 // across their blocks, checks their end markers and collects sound blocks when `collectSound`.
-// Each sound block collected also goes to `track`, when there is one, with its first samples.
+// Each sound block collected also goes to `track`, when there is one, with its first samples;
+// each picture goes to `placer`, when there is one, once the next has begun.
 // Throws VideoArchiveException (5510) when the first picture block lacks the device type code.
 // The lists are built in `recycled`'s, emptied first, so that their memory serves again.
 ScanResult scanArchiveBlocks(ByteSource& reader, std::int64_t fileLength,
                              const ArchiveHeaderInfo& header, bool collectSound,
                              ScanObserver* observer, TrackAssembler* track = nullptr,
-                             ScanResult recycled = {});
+                             SlotPlacer* placer = nullptr, ScanResult recycled = {});
 
 // From `payloadStart`, finds the next block whose payload carries the maker pattern within the
 // next 1 MiB; its header offset, or -1.

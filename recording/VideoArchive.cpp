@@ -11,6 +11,7 @@
 #include "recording/DeviceTypeCode.h"
 #include "recording/MemorySource.h"
 #include "recording/ScanObserver.h"
+#include "recording/SlotPlacer.h"
 #include "recording/WindowedReader.h"
 #include "ui/Exception.h"
 #include "ui/Messages.h"
@@ -29,8 +30,8 @@ void VideoArchive::close() {
 void VideoArchive::release() {
     source_.reset();
     file_.close();
-    // Nothing is placed at or above the slot count.
-    std::fill(slots_.begin(), slots_.begin() + slotCount_, kEmpty);
+    // Every slot placed or gap-filled is below the placer's count.
+    placer_.clear();
     records_.clear();
     slotCount_ = 0;
     currentPosition_ = -1;
@@ -96,12 +97,13 @@ ScanResult VideoArchive::scanBlocks(ByteSource& scanned, SoundSink* sound, ScanO
     recordingId_ = header.recordingId;
 
     if (sound != nullptr) track_.start(*sound);
+    placer_.start();
     // The lists are built in the memory of the last ones (the records were released by close()).
     ScanResult recycled;
     recycled.pictures.swap(records_);
     recycled.sounds.swap(soundRecords_);
     return scanArchiveBlocks(scanned, fileLength, header, sound != nullptr, observer,
-                             sound != nullptr ? &track_ : nullptr, std::move(recycled));
+                             sound != nullptr ? &track_ : nullptr, &placer_, std::move(recycled));
 }
 
 void VideoArchive::place(ScanResult& scan, SoundSink* sound, ScanObserver* observer) {
@@ -118,47 +120,13 @@ void VideoArchive::place(ScanResult& scan, SoundSink* sound, ScanObserver* obser
     soundRecords_.swap(scan.sounds);
     if (scan.pictures.empty() && !hadSound) throw VideoArchiveException(loadMessage(5510));
 
-    double videoOffset = 0.0;
-    if (hadSound) {
-        double offset =
-            earliestTick - (static_cast<double>(firstSoundTick) + kSoundLeadMilliseconds);
-        if (offset > 0) videoOffset = offset;
-    }
-    placePictures(scan.pictures, earliestTick, videoOffset);
+    records_.swap(scan.pictures);
+    scan.pictures.clear();
+    slotCount_ = placer_.finish(records_, earliestTick,
+                                videoOffsetFor(earliestTick, hadSound, firstSoundTick));
     fillGaps();
     findFrameTimes();
     if (observer != nullptr) observer->showLoadingProgress(100);
-}
-
-void VideoArchive::placePictures(std::vector<FrameInfo>& pictures, double earliestTick,
-                                 double videoOffset) {
-    records_.swap(pictures);
-    pictures.clear();
-    const auto count = static_cast<std::int32_t>(records_.size());
-    for (std::int32_t i = 0; i < count; ++i) {
-        const FrameInfo& picture = records_[static_cast<std::size_t>(i)];
-        double at =
-            (static_cast<double>(picture.tick) - earliestTick + videoOffset) / kSlotMilliseconds;
-        // Truncated toward zero; far-off ticks stay far off instead of wrapping.
-        if (!(at > -1.0) || at >= kSlotCount) continue;
-        std::int32_t slot = static_cast<std::int32_t>(at);
-        if (slot < 0 || slot + 1 >= kSlotCount) continue;
-        std::int32_t& here = slots_[static_cast<std::size_t>(slot)];
-        std::int32_t& next = slots_[static_cast<std::size_t>(slot) + 1];
-        if (here == kEmpty) {
-            here = i;
-        } else if (next == kEmpty) {
-            next = i;
-            ++slot;
-        } else {
-            // A third picture in two slots is dropped, but its event mark is kept.
-            if (picture.isMarked())
-                records_[static_cast<std::size_t>(here)].markByte = kMarkedFrame;
-            continue;
-        }
-        // Kept up to date as slots fill, so that close() always finds every one.
-        slotCount_ = std::max(slotCount_, slot + 1);
-    }
 }
 
 std::int32_t VideoArchive::unmarkedRecord(std::int32_t index) {

@@ -9,6 +9,7 @@
 #include "recording/FrameInfo.h"
 #include "recording/Platform.h"
 #include "recording/ReadAheadSource.h"
+#include "recording/SlotPlacer.h"
 #include "recording/SoundTrack.h"
 #include "recording/TrackAssembler.h"
 
@@ -79,7 +80,6 @@ private:
     // Completes the sound track and builds the slot table from what the scan found; anything more
     // is read through source_.
     void place(ScanResult& scan, SoundSink* sound, ScanObserver* observer);
-    void placePictures(std::vector<FrameInfo>& pictures, double earliestTick, double videoOffset);
     void fillGaps();
     // The record a gap-filled slot takes after the one at `index`: the same picture without its
     // event mark.
@@ -99,9 +99,11 @@ private:
     // by index (copies of an unmarked picture share it), so placing a recording allocates nothing
     // per slot.
     std::vector<FrameInfo> records_;
-    static constexpr std::int32_t kEmpty = -1;
+    static constexpr std::int32_t kEmpty = SlotPlacer::kEmpty;
     // The slot table: kSlotCount record indices, or kEmpty.
     std::vector<std::int32_t> slots_;
+    // Fills the slot table while the scan goes on.
+    SlotPlacer placer_{slots_};
     // The sound blocks' records of the last scan, kept for their memory.
     std::vector<FrameInfo> soundRecords_;
     std::int32_t slotCount_ = 0;

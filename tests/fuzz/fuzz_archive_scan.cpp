@@ -1,6 +1,7 @@
 // The archive scan and the picture reader over damaged archives, all in memory. The input is an
 // archive without its unread 8 KiB preamble (header bytes, then blocks), so the fuzzer spends its
 // effort on the blocks; the target puts the preamble back.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
@@ -11,6 +12,7 @@
 #include "recording/ArchiveHeader.h"
 #include "recording/ArchiveScan.h"
 #include "recording/MemorySource.h"
+#include "recording/SlotPlacer.h"
 #include "recording/SoundSink.h"
 #include "recording/SoundTrack.h"
 #include "recording/TrackAssembler.h"
@@ -60,6 +62,39 @@ void compareWithSortedTrack(std::vector<std::uint8_t> bytes, const tavrin::Memor
     if (!sorted.sameBytesAs(sound)) __builtin_trap();
 }
 
+// The pictures placed while scanning must be where placing them all at the end puts them, marks
+// passed on included.
+void compareWithPlacingAtTheEnd(const std::vector<std::uint8_t>& bytes) {
+    tavrin::MemorySource source{std::vector<std::uint8_t>(bytes)};
+    const tavrin::ArchiveHeaderInfo header = tavrin::readArchiveHeader(source);
+    static std::vector<std::int32_t> whileScanningGrid(tavrin::kSlotCount,
+                                                       tavrin::SlotPlacer::kEmpty);
+    static std::vector<std::int32_t> atTheEndGrid(tavrin::kSlotCount, tavrin::SlotPlacer::kEmpty);
+    tavrin::SlotPlacer whileScanning(whileScanningGrid);
+    tavrin::SlotPlacer atTheEnd(atTheEndGrid);
+    whileScanning.start();
+    atTheEnd.start();
+    tavrin::ScanResult scanned = tavrin::scanArchiveBlocks(source, source.length(), header, true,
+                                                           nullptr, nullptr, &whileScanning);
+    tavrin::ScanResult plain =
+        tavrin::scanArchiveBlocks(source, source.length(), header, true, nullptr);
+    const double offset = tavrin::videoOffsetFor(scanned.earliestPictureTick,
+                                                 !scanned.sounds.empty(), scanned.firstSoundTick);
+    const std::int32_t count =
+        whileScanning.finish(scanned.pictures, scanned.earliestPictureTick, offset);
+    if (atTheEnd.finish(plain.pictures, plain.earliestPictureTick, offset) != count ||
+        !std::equal(whileScanningGrid.begin(), whileScanningGrid.begin() + count,
+                    atTheEndGrid.begin()) ||
+        scanned.pictures.size() != plain.pictures.size()) {
+        __builtin_trap();
+    }
+    for (std::size_t i = 0; i < plain.pictures.size(); ++i) {
+        if (scanned.pictures[i].markByte != plain.pictures[i].markByte) __builtin_trap();
+    }
+    whileScanning.clear();
+    atTheEnd.clear();
+}
+
 // Whether the viewer's box brings the picture of slot `index` down to a size worth decoding here.
 bool cheapAtViewerBox(tavrin::VideoArchive& archive, std::int32_t index) {
     static std::vector<std::uint8_t> jpeg;
@@ -97,6 +132,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         checkSound(sound, archive.soundDataBytes());
         compareWithSortedTrack(copy, sound);
     }
+    compareWithPlacingAtTheEnd(copy);
 
     tavrin::VideoInfo07 info(archive);
     info.collectMarkedFrames();
