@@ -28,6 +28,11 @@ public:
 
     // Opens for reading as raw bytes; others may read, write or delete it meanwhile.
     static BinaryFile openForReading(const Path& path);
+    // A second handle for reading `file`, opened from `path`, on another thread at the same time.
+    // On Linux it shares the open file, whose read-ahead then sees both threads' reads as one
+    // stream (reads at an offset leave the shared position alone). On Windows the file is opened
+    // again: a handle reads one thing at a time, and a read at an offset moves its position.
+    static BinaryFile openAnotherReader(const BinaryFile& file, const Path& path);
     // Creates the file or empties an existing one, for writing as raw bytes.
     static BinaryFile createForWriting(const Path& path);
     // Opens an existing file for writing from its start, its bytes left as they are until

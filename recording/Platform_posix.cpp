@@ -33,6 +33,12 @@ BinaryFile BinaryFile::openForReading(const Path& path) {
     return file;
 }
 
+BinaryFile BinaryFile::openAnotherReader(const BinaryFile& file, const Path&) {
+    BinaryFile another;
+    if (file.isOpen()) another.handle_ = ::fcntl(fd(file.handle_), F_DUPFD_CLOEXEC, 0);
+    return another;
+}
+
 BinaryFile BinaryFile::createForWriting(const Path& path) {
     BinaryFile file;
     file.handle_ = ::open(toUtf8(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);

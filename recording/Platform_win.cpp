@@ -30,6 +30,10 @@ BinaryFile BinaryFile::openForReading(const Path& path) {
     return file;
 }
 
+BinaryFile BinaryFile::openAnotherReader(const BinaryFile&, const Path& path) {
+    return openForReading(path);
+}
+
 BinaryFile BinaryFile::createForWriting(const Path& path) {
     BinaryFile file;
     file.handle_ = openWritable(path, CREATE_ALWAYS);

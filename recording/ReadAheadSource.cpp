@@ -90,9 +90,11 @@ void ReadAheadSource::openOwnFile(std::unique_lock<Mutex>& lock) {
     const Path path = std::move(ownPath_);
     ownPath_.clear();
     const std::int64_t expected = length_;
+    // end() waits for this open before the scan's file may close.
+    const BinaryFile& scanned = *file_;
     reading_ = true;
     lock.unlock();
-    BinaryFile file = BinaryFile::openForReading(path);
+    BinaryFile file = BinaryFile::openAnotherReader(scanned, path);
     // Another file put in its place meanwhile is not read.
     const bool same = file.isOpen() && file.length() == expected;
     lock.lock();

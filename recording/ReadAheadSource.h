@@ -50,8 +50,8 @@ public:
     ~ReadAheadSource() override;
 
     // Starts reading `file`, opened from `path`, at `offset`; it must stay open until end(). The
-    // thread reads through a handle of its own to `path` (a handle reads one thing at a time);
-    // when it cannot have one, the scan reads every chunk.
+    // thread reads through another handle to the file (BinaryFile::openAnotherReader); when it
+    // cannot have one, the scan reads every chunk.
     void begin(BinaryFile& file, const Path& path, std::int64_t offset);
     // Stops reading ahead; returns once the thread has let go of the file.
     void end();
@@ -98,7 +98,7 @@ private:
     const std::uint8_t* readDirectly(std::int64_t offset, std::size_t wanted,
                                      std::size_t& available);
 
-    BinaryFile* file_ = nullptr;  // read by the scan's thread only
+    BinaryFile* file_ = nullptr;  // read through by the scan's thread only
     std::int64_t start_ = 0;
 
     Mutex lock_;

@@ -98,8 +98,8 @@ void expectWholeFile(ReadAheadSource& source, const Bytes& content) {
 TEST(ReadAheadSource, FilesEndingAnywhereAgainstPiecesAndChunksAreReadWhole) {
     // A chunk is handed over piece by piece: a piece read but not the next must not look like
     // the end of the file, whether the file ends inside a piece or on a boundary. The thread and
-    // the scan share the chunks between them; when the thread cannot open the file for itself
-    // (a path gone since), the scan reads them all.
+    // the scan share the chunks between them; when the thread cannot have a handle of its own
+    // (on Windows, which opens the file again, a path gone since), the scan reads them all.
     constexpr std::int64_t kPiece = static_cast<std::int64_t>(ReadAheadSource::kPieceSize);
     const std::int64_t lengths[] = {kPiece - 1, kPiece,          kPiece + 5,
                                     kChunk,     kChunk + kPiece, 2 * kChunk + kPiece / 2};
