@@ -37,7 +37,7 @@ void SlotPlacer::clear() {
 void SlotPlacer::placeUpTo(const std::vector<FrameInfo>& pictures, std::size_t count,
                            double earliestTick, double videoOffset) {
     if (!placingWhileScanning_) return;
-    if (placed_ > 0 && (earliestTick != earliestTick_ || videoOffset != videoOffset_) &&
+    if (placedUnderOther(earliestTick, videoOffset) &&
         ++placedAgain_ > kMostPlacedAgainWhileScanning) {
         placingWhileScanning_ = false;
         clear();
@@ -59,8 +59,12 @@ std::int32_t SlotPlacer::finish(std::vector<FrameInfo>& pictures, double earlies
     return slotCount_;
 }
 
+bool SlotPlacer::placedUnderOther(double earliestTick, double videoOffset) const {
+    return placed_ > 0 && (earliestTick != earliestTick_ || videoOffset != videoOffset_);
+}
+
 void SlotPlacer::useValues(double earliestTick, double videoOffset) {
-    if (placed_ > 0 && (earliestTick != earliestTick_ || videoOffset != videoOffset_)) clear();
+    if (placedUnderOther(earliestTick, videoOffset)) clear();
     earliestTick_ = earliestTick;
     videoOffset_ = videoOffset;
 }

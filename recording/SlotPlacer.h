@@ -39,9 +39,10 @@ public:
     std::int32_t finish(std::vector<FrameInfo>& pictures, double earliestTick, double videoOffset);
     // Empties the slots filled so far.
     void clear();
-    std::int32_t slotCount() const { return slotCount_; }
 
 private:
+    // Some pictures are on the grid under values other than these.
+    bool placedUnderOther(double earliestTick, double videoOffset) const;
     // Places again from the start when the values differ from those used.
     void useValues(double earliestTick, double videoOffset);
     void placeRange(const std::vector<FrameInfo>& pictures, std::size_t count);
