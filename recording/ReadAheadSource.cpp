@@ -71,7 +71,7 @@ void ReadAheadSource::run() {
             if (!active_) return false;
             if (!ownPath_.empty()) return true;
             // A chunk is read when the scan has let go of one and there is more of the file.
-            slot = own_.isOpen() ? claimNext() : nullptr;
+            slot = own_.isOpen() ? claimNext(Claimant::thread) : nullptr;
             return slot != nullptr;
         });
         if (stopping_) return;
@@ -103,9 +103,13 @@ void ReadAheadSource::openOwnFile(std::unique_lock<Mutex>& lock) {
     chunkReady_.notify_all();
 }
 
-ReadAheadSource::Chunk* ReadAheadSource::claimNext() {
+ReadAheadSource::Chunk* ReadAheadSource::claimNext(Claimant claimant) {
     const std::int64_t index = std::max(nextIndex_, keepFrom_);
     if (index >= keepFrom_ + kChunks || (endIndex_ >= 0 && index >= endIndex_)) return nullptr;
+    const std::int64_t chunkEnd = start_ + (index + 1) * static_cast<std::int64_t>(kChunkSize);
+    if (claimant == Claimant::thread && length_ >= 0 && chunkEnd > length_ - kLeftToScan) {
+        return nullptr;
+    }
     for (Chunk& chunk : chunks_) {
         // A chunk the scan skipped may still be being read into.
         if (chunk.index < keepFrom_ && !chunk.filling) {
@@ -164,7 +168,7 @@ const ReadAheadSource::Chunk* ReadAheadSource::acquire(std::int64_t index, std::
         }
         // Rather than wait, the scan reads the next chunk nobody has begun: the one it wants when
         // the thread has not come to it, else one further on, which the thread then need not read.
-        if (Chunk* claimed = claimNext()) {
+        if (Chunk* claimed = claimNext(Claimant::scan)) {
             fill(*claimed, *file_, lock);
             continue;
         }

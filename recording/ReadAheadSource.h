@@ -18,9 +18,9 @@ namespace tavrin {
 // scan's work hides behind the reading and a card that is not in the system's cache is read at
 // the device's speed. Two processors copy a file from the system's cache nearly twice as fast as
 // one, so the chunks are read by a thread of its own, through a handle of its own, and by the
-// scan itself whenever it would otherwise wait: each takes the next chunk nobody has begun. Views
-// behind the chunk in use, and copies it does not hold, are read directly. The thread stays from
-// one file to the next.
+// scan itself whenever it would otherwise wait: each takes the next chunk nobody has begun, but
+// the file's last megabyte is the scan's. Views behind the chunk in use, and copies it does not
+// hold, are read directly. The thread stays from one file to the next.
 class ReadAheadSource : public ByteSource {
 public:
     // Reads of a megabyte reach the device's speed. Larger chunks would mean fewer hand-overs, but
@@ -43,6 +43,11 @@ public:
     // scan watches for the chunk this long before it sleeps, longer than a chunk takes from the
     // system's cache.
     static constexpr std::chrono::microseconds kWatchBeforeSleeping{300};
+    // The thread leaves the chunks that reach into the file's last megabyte to the scan. When the
+    // thread read them, the file's last bytes woke the thread, which then had to wake the scan,
+    // and on a virtual machine a sleeping processor is often woken a whole millisecond late. Now
+    // the scan waits for the last bytes in its own read, and one wake-up ends the opening.
+    static constexpr std::int64_t kLeftToScan = 1 << 20;
 
     ReadAheadSource() = default;
     ReadAheadSource(const ReadAheadSource&) = delete;
@@ -81,8 +86,10 @@ private:
     // Opens the thread's own handle to the file; the lock is held on entry and on return.
     void openOwnFile(std::unique_lock<Mutex>& lock);
     // Takes the next chunk nobody has begun, when the scan is not too far behind for it and a
-    // slot is free; null otherwise. The lock is held.
-    Chunk* claimNext();
+    // slot is free, and, for the thread, when the chunk is not left to the scan; null otherwise.
+    // The lock is held.
+    enum class Claimant { thread, scan };
+    Chunk* claimNext(Claimant claimant);
     // Reads chunk `slot` (claimed) from `file`, piece by piece, handing each over; the lock is
     // held on entry and on return, but not while reading.
     void fill(Chunk& slot, BinaryFile& file, std::unique_lock<Mutex>& lock);

@@ -101,8 +101,11 @@ TEST(ReadAheadSource, FilesEndingAnywhereAgainstPiecesAndChunksAreReadWhole) {
     // the scan share the chunks between them; when the thread cannot have a handle of its own
     // (on Windows, which opens the file again, a path gone since), the scan reads them all.
     constexpr std::int64_t kPiece = static_cast<std::int64_t>(ReadAheadSource::kPieceSize);
+    // The thread leaves the file's last megabyte to the scan: all of the shorter files, one or two
+    // chunks at the end of the longer ones.
     const std::int64_t lengths[] = {kPiece - 1, kPiece,          kPiece + 5,
-                                    kChunk,     kChunk + kPiece, 2 * kChunk + kPiece / 2};
+                                    kChunk,     kChunk + kPiece, 2 * kChunk + kPiece / 2,
+                                    3 * kChunk};
     TestFolder folder;
     ReadAheadSource source;
     for (std::int64_t length : lengths) {
