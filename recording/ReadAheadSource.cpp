@@ -128,23 +128,15 @@ ReadAheadSource::Chunk* ReadAheadSource::claimNext(Claimant claimant) {
 void ReadAheadSource::fill(Chunk& slot, BinaryFile& file, std::unique_lock<Mutex>& lock) {
     const std::int64_t offset = start_ + slot.index * static_cast<std::int64_t>(kChunkSize);
     std::size_t got = 0;
-    for (;;) {
-        lock.unlock();
-        std::size_t piece = 0;
-        const std::size_t wanted = std::min(kPieceSize, kChunkSize - got);
-        try {
-            if (slot.bytes == nullptr) slot.bytes = pagePlaced(slot.storage, kChunkSize);
-            piece = file.readAt(offset + static_cast<std::int64_t>(got), slot.bytes + got, wanted);
-        } catch (const std::bad_alloc&) {
-            piece = 0;  // as a read error: the scan ends there
-        }
-        lock.lock();
-        got += piece;
-        slot.filled.store(got, std::memory_order_release);
-        // Once the scan has finished with the file, the rest of the chunk is not wanted.
-        if (piece < wanted || got == kChunkSize || !active_ || stopping_) break;
-        if (awaitedIndex_ == slot.index && got >= awaitedBytes_) chunkReady_.notify_all();
+    lock.unlock();
+    try {
+        if (slot.bytes == nullptr) slot.bytes = pagePlaced(slot.storage, kChunkSize);
+        got = file.readAt(offset, slot.bytes, kChunkSize);
+    } catch (const std::bad_alloc&) {
+        got = 0;  // as a read error: the scan ends there
     }
+    lock.lock();
+    slot.filled.store(got, std::memory_order_release);
     slot.filling = false;
     slot.done.store(true, std::memory_order_release);
     // Nothing is read past a short read: the end of the file, or a read error. The other reader
@@ -153,8 +145,7 @@ void ReadAheadSource::fill(Chunk& slot, BinaryFile& file, std::unique_lock<Mutex
         endIndex_ = endIndex_ < 0 ? slot.index + 1 : std::min(endIndex_, slot.index + 1);
 }
 
-const ReadAheadSource::Chunk* ReadAheadSource::acquire(std::int64_t index, std::int64_t keepFrom,
-                                                       std::size_t needed) {
+const ReadAheadSource::Chunk* ReadAheadSource::acquire(std::int64_t index, std::int64_t keepFrom) {
     std::unique_lock<Mutex> lock(lock_);
     if (keepFrom > keepFrom_) {
         keepFrom_ = keepFrom;
@@ -164,7 +155,7 @@ const ReadAheadSource::Chunk* ReadAheadSource::acquire(std::int64_t index, std::
     for (;;) {
         if (endIndex_ >= 0 && index >= endIndex_) return nullptr;
         for (Chunk& chunk : chunks_) {
-            if (chunk.index == index && (chunk.done || chunk.filled >= needed)) return &chunk;
+            if (chunk.index == index && chunk.done) return &chunk;
         }
         // Rather than wait, the scan reads the next chunk nobody has begun: the one it wants when
         // the thread has not come to it, else one further on, which the thread then need not read.
@@ -178,18 +169,14 @@ const ReadAheadSource::Chunk* ReadAheadSource::acquire(std::int64_t index, std::
         // Whatever the watch saw is looked at again under the lock, so that a chunk finished
         // just as it gave up is not slept through.
         if (!watchedInVain) {
-            watchedInVain = !watchBriefly(index, needed, lock);
+            watchedInVain = !watchBriefly(index, lock);
             continue;
         }
-        awaitedIndex_ = index;
-        awaitedBytes_ = needed;
         chunkReady_.wait(lock);
-        awaitedIndex_ = -1;
     }
 }
 
-bool ReadAheadSource::watchBriefly(std::int64_t index, std::size_t needed,
-                                   std::unique_lock<Mutex>& lock) {
+bool ReadAheadSource::watchBriefly(std::int64_t index, std::unique_lock<Mutex>& lock) {
     const Chunk* chunk = nullptr;
     for (const Chunk& candidate : chunks_) {
         if (candidate.index == index) chunk = &candidate;  // kept: it is not before keepFrom_
@@ -197,8 +184,7 @@ bool ReadAheadSource::watchBriefly(std::int64_t index, std::size_t needed,
     const std::int64_t begun = begun_.load(std::memory_order_acquire);
     lock.unlock();
     const auto arrived = [&] {
-        return chunk != nullptr ? chunk->done.load(std::memory_order_acquire) ||
-                                      chunk->filled.load(std::memory_order_acquire) >= needed
+        return chunk != nullptr ? chunk->done.load(std::memory_order_acquire)
                                 : begun_.load(std::memory_order_acquire) != begun;
     };
     const auto until = std::chrono::steady_clock::now() + kWatchBeforeSleeping;
@@ -213,14 +199,6 @@ bool ReadAheadSource::watchBriefly(std::int64_t index, std::size_t needed,
     return came;
 }
 
-std::size_t ReadAheadSource::awaited(std::int64_t index, std::size_t needed) const {
-    // The scan goes faster than the reading, so in the middle of the file it waits for whole
-    // chunks and is woken once a chunk (each wake-up is a switch between threads); at the file's
-    // two ends it waits for just the bytes it needs, to start and end sooner.
-    const std::int64_t nextChunkEnd = start_ + (index + 2) * static_cast<std::int64_t>(kChunkSize);
-    return index == 0 || length_ < 0 || nextChunkEnd > length_ ? needed : kChunkSize;
-}
-
 std::int64_t ReadAheadSource::length() const { return file_ == nullptr ? -1 : file_->length(); }
 
 const std::uint8_t* ReadAheadSource::view(std::int64_t offset, std::size_t wanted,
@@ -230,24 +208,17 @@ const std::uint8_t* ReadAheadSource::view(std::int64_t offset, std::size_t wante
     const std::int64_t index = (offset - start_) / static_cast<std::int64_t>(kChunkSize);
     const auto within =
         static_cast<std::size_t>((offset - start_) % static_cast<std::int64_t>(kChunkSize));
-    // At least a byte, so that a chunk being read is not taken for the end of the file.
-    const std::size_t needed = std::min(within + std::max<std::size_t>(wanted, 1), kChunkSize);
     if (current_ == nullptr || current_->index != index) {
         if (current_ != nullptr && index < current_->index) {
             return readDirectly(offset, wanted, available);
         }
-        current_ = acquire(index, index, awaited(index, needed));
+        current_ = acquire(index, index);
         if (current_ == nullptr) return nullptr;
-    } else if (!current_->done.load(std::memory_order_acquire) &&
-               current_->filled.load(std::memory_order_acquire) < needed) {
-        current_ = acquire(index, index, awaited(index, needed));
     }
-    // Once done, the count read is final; before, it may only grow past what was needed.
-    const bool done = current_->done.load(std::memory_order_acquire);
     const std::size_t length = current_->filled.load(std::memory_order_acquire);
     if (within >= length) return nullptr;
     const std::size_t inChunk = length - within;
-    if (inChunk >= wanted || (done && length < kChunkSize)) {
+    if (inChunk >= wanted || length < kChunkSize) {
         available = std::min(wanted, inChunk);
         return current_->bytes + within;
     }
@@ -255,7 +226,7 @@ const std::uint8_t* ReadAheadSource::view(std::int64_t offset, std::size_t wante
     joined_.resize(wanted);
     std::memcpy(joined_.data(), current_->bytes + within, inChunk);
     available = inChunk;
-    if (const Chunk* next = acquire(index + 1, index, awaited(index + 1, wanted - inChunk))) {
+    if (const Chunk* next = acquire(index + 1, index)) {
         const std::size_t more =
             std::min(wanted - inChunk, next->filled.load(std::memory_order_acquire));
         std::memcpy(joined_.data() + inChunk, next->bytes, more);

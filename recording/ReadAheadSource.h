@@ -24,7 +24,10 @@ namespace tavrin {
 class ReadAheadSource : public ByteSource {
 public:
     // Reads of a megabyte reach the device's speed. Larger chunks would mean fewer hand-overs, but
-    // each costs tens of microseconds at most. A view never spans more than two chunks.
+    // each costs tens of microseconds at most. A view never spans more than two chunks. A chunk
+    // is read in one read, as a plain sequential read of the file reads it: in smaller reads the
+    // system's read-ahead began with a smaller window and grew it more slowly, and a cold opening
+    // of the largest archive took 7 to 9 % longer with reads of a quarter or half a megabyte.
     static constexpr std::size_t kChunkSize = 1 << 20;
     // From the disk the system delivers the file in bursts of several megabytes, and asks for the
     // next burst only when a reader reaches the end of the last: the sooner the readers take a
@@ -33,10 +36,6 @@ public:
     // archive came closer to a plain read of it (typically 4 to 7 % over, against 9 % with 4
     // chunks); from the cache it was no slower. Chunks take memory only once used.
     static constexpr int kChunks = 16;
-    // A chunk is read in pieces, each handed over as it arrives: the scan starts on a file's first
-    // bytes, and finishes after its last, sooner than a whole chunk's read would let it, which
-    // matters most when the bytes come from the device.
-    static constexpr std::size_t kPieceSize = 256 << 10;
     // The scan goes faster than the reading, so it would fall asleep before every chunk, and
     // waking a sleeping processor costs the reading thread tens of microseconds each time on a
     // virtual machine: milliseconds over a large archive, on the opening's critical path. The
@@ -75,8 +74,8 @@ private:
         std::vector<std::uint8_t> storage;
         std::uint8_t* bytes = nullptr;
         std::int64_t index = -1;  // counted from the start offset; -1 when it holds nothing
-        // The bytes read so far, from the chunk's start; less than kChunkSize once `done` only at
-        // the end of the file. Set under the lock, looked at without it by the scan.
+        // The bytes read, from the chunk's start, once `done`: fewer than kChunkSize only at the
+        // end of the file. Set under the lock, looked at without it by the scan.
         std::atomic<std::size_t> filled{0};
         std::atomic<bool> done{false};  // read as far as it goes
         bool filling = false;           // a thread reads into it; not to be taken meanwhile
@@ -90,17 +89,15 @@ private:
     // The lock is held.
     enum class Claimant { thread, scan };
     Chunk* claimNext(Claimant claimant);
-    // Reads chunk `slot` (claimed) from `file`, piece by piece, handing each over; the lock is
-    // held on entry and on return, but not while reading.
+    // Reads chunk `slot` (claimed) from `file`; the lock is held on entry and on return, but not
+    // while reading.
     void fill(Chunk& slot, BinaryFile& file, std::unique_lock<Mutex>& lock);
-    // Waits until chunk `index` holds its first `needed` bytes or is read to the end of the file,
-    // releasing those before `keepFrom`; null at the end of the file.
-    const Chunk* acquire(std::int64_t index, std::int64_t keepFrom, std::size_t needed);
-    // Watches, without the lock, for chunk `index` to hold `needed` bytes or to be begun, for up
-    // to kWatchBeforeSleeping; false when nothing came. The lock is held on entry and on return.
-    bool watchBriefly(std::int64_t index, std::size_t needed, std::unique_lock<Mutex>& lock);
-    // How many bytes of chunk `index` to wait for when fewer than `needed` are read.
-    std::size_t awaited(std::int64_t index, std::size_t needed) const;
+    // Waits until chunk `index` is read, releasing those before `keepFrom`; null at the end of
+    // the file.
+    const Chunk* acquire(std::int64_t index, std::int64_t keepFrom);
+    // Watches, without the lock, for chunk `index` to be read or to be begun, for up to
+    // kWatchBeforeSleeping; false when nothing came. The lock is held on entry and on return.
+    bool watchBriefly(std::int64_t index, std::unique_lock<Mutex>& lock);
     // A view read directly, for what lies behind the chunk in use.
     const std::uint8_t* readDirectly(std::int64_t offset, std::size_t wanted,
                                      std::size_t& available);
@@ -122,9 +119,6 @@ private:
     bool reading_ = false;  // the thread is inside an open or a read of the file
     bool stopping_ = false;
     std::int64_t length_ = -1;  // the file's, when begun
-    // The chunk the scan waits for, and how many of its bytes; -1 when it does not wait.
-    std::int64_t awaitedIndex_ = -1;
-    std::size_t awaitedBytes_ = 0;
     std::thread thread_;
 
     // Used by the scan's thread only.

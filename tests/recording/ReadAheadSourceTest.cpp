@@ -95,12 +95,12 @@ void expectWholeFile(ReadAheadSource& source, const Bytes& content) {
     }
 }
 
-TEST(ReadAheadSource, FilesEndingAnywhereAgainstPiecesAndChunksAreReadWhole) {
-    // A chunk is handed over piece by piece: a piece read but not the next must not look like
-    // the end of the file, whether the file ends inside a piece or on a boundary. The thread and
-    // the scan share the chunks between them; when the thread cannot have a handle of its own
-    // (on Windows, which opens the file again, a path gone since), the scan reads them all.
-    constexpr std::int64_t kPiece = static_cast<std::int64_t>(ReadAheadSource::kPieceSize);
+TEST(ReadAheadSource, FilesEndingAnywhereAgainstChunksAreReadWhole) {
+    // Only the chunk the file ends in may be short, whether the file ends inside a chunk or on a
+    // boundary, and nothing past it may be taken for bytes. The thread and the scan share the
+    // chunks between them; when the thread cannot have a handle of its own (on Windows, which
+    // opens the file again, a path gone since), the scan reads them all.
+    constexpr std::int64_t kPiece = kChunk / 4;
     // The thread leaves the file's last megabyte to the scan: all of the shorter files, one or two
     // chunks at the end of the longer ones.
     const std::int64_t lengths[] = {kPiece - 1, kPiece,          kPiece + 5,
