@@ -37,6 +37,7 @@ void ReadAheadSource::begin(BinaryFile& file, const Path& path, std::int64_t off
         active_ = true;
     }
     current_ = nullptr;
+    keepScanOffThreadsProcessor();
     if (!thread_.joinable()) {
         try {
             thread_ = std::thread([this] { run(); });
@@ -48,6 +49,9 @@ void ReadAheadSource::begin(BinaryFile& file, const Path& path, std::int64_t off
 }
 
 void ReadAheadSource::end() {
+    if (scanProcessorsBefore_ != 0) keepCallingThreadOn(scanProcessorsBefore_);
+    scanProcessorsBefore_ = 0;
+    scanKeptOff_ = -1;
     std::unique_lock<Mutex> lock(lock_);
     active_ = false;
     ownPath_.clear();
@@ -83,7 +87,32 @@ void ReadAheadSource::run() {
         fill(*slot, own_, lock);
         reading_ = false;
         chunkReady_.notify_all();
+        if (!threadPlaced_) {
+            lock.unlock();
+            keepThreadWhereItReads();
+            lock.lock();
+        }
     }
+}
+
+void ReadAheadSource::keepThreadWhereItReads() {
+    const int here = currentProcessor();
+    if (here >= 0 && here < 64 && keepCallingThreadOn(ProcessorMask{1} << here) != 0) {
+        threadProcessor_.store(here, std::memory_order_relaxed);
+    }
+    threadPlaced_ = true;
+}
+
+void ReadAheadSource::keepScanOffThreadsProcessor() {
+    const int threads = threadProcessor_.load(std::memory_order_relaxed);
+    if (threads == scanKeptOff_ || threads < 0) return;
+    scanKeptOff_ = threads;
+    const ProcessorMask allowed =
+        scanProcessorsBefore_ != 0 ? scanProcessorsBefore_ : processorsOfCallingThread();
+    const ProcessorMask others = allowed & ~(ProcessorMask{1} << threads);
+    if (others == 0) return;  // a single processor: nothing to keep apart
+    const ProcessorMask before = keepCallingThreadOn(others);
+    if (scanProcessorsBefore_ == 0) scanProcessorsBefore_ = before;
 }
 
 void ReadAheadSource::openOwnFile(std::unique_lock<Mutex>& lock) {
@@ -146,6 +175,7 @@ void ReadAheadSource::fill(Chunk& slot, BinaryFile& file, std::unique_lock<Mutex
 }
 
 const ReadAheadSource::Chunk* ReadAheadSource::acquire(std::int64_t index, std::int64_t keepFrom) {
+    keepScanOffThreadsProcessor();
     std::unique_lock<Mutex> lock(lock_);
     if (keepFrom > keepFrom_) {
         keepFrom_ = keepFrom;

@@ -10,6 +10,7 @@
 
 #include "recording/ByteSource.h"
 #include "recording/Platform.h"
+#include "recording/ProcessorPlacement.h"
 #include "recording/Synchronisation.h"
 
 namespace tavrin {
@@ -21,6 +22,14 @@ namespace tavrin {
 // scan itself whenever it would otherwise wait: each takes the next chunk nobody has begun, but
 // the file's last megabyte is the scan's. Views behind the chunk in use, and copies it does not
 // hold, are read directly. The thread stays from one file to the next.
+//
+// The thread keeps to the processor it read its first chunk on, where the system wakes it when
+// the device has delivered, and while a file is read the scan keeps off that processor; when the
+// file ends the scan's thread, the caller's own, may run wherever it could before. Left to
+// themselves, on a virtual machine of two processors, both were woken on the processor that takes
+// the device's interrupts and waited there for each other, for milliseconds, while the second
+// processor stood idle: in a cold opening the two took turns on one processor, and the device
+// waited for them.
 class ReadAheadSource : public ByteSource {
 public:
     // Reads of a megabyte reach the device's speed. Larger chunks would mean fewer hand-overs, but
@@ -98,6 +107,12 @@ private:
     // Watches, without the lock, for chunk `index` to be read or to be begun, for up to
     // kWatchBeforeSleeping; false when nothing came. The lock is held on entry and on return.
     bool watchBriefly(std::int64_t index, std::unique_lock<Mutex>& lock);
+    // The thread keeps from now on to the processor it has just read on, where the system wakes
+    // it when the device has delivered; the thread only.
+    void keepThreadWhereItReads();
+    // While a file is read, keeps the scan off the processor the thread keeps to, once that is
+    // known; the scan only.
+    void keepScanOffThreadsProcessor();
     // A view read directly, for what lies behind the chunk in use.
     const std::uint8_t* readDirectly(std::int64_t offset, std::size_t wanted,
                                      std::size_t& available);
@@ -119,9 +134,14 @@ private:
     bool reading_ = false;  // the thread is inside an open or a read of the file
     bool stopping_ = false;
     std::int64_t length_ = -1;  // the file's, when begun
+    // The processor the thread keeps to; -1 when it keeps to none.
+    std::atomic<int> threadProcessor_{-1};
     std::thread thread_;
+    bool threadPlaced_ = false;  // used by the thread only: it has kept to one, or tried
 
     // Used by the scan's thread only.
+    ProcessorMask scanProcessorsBefore_ = 0;  // to go back to at end(); 0 when not placed
+    int scanKeptOff_ = -1;                    // the processor the scan keeps off; -1 for none
     const Chunk* current_ = nullptr;
     std::vector<std::uint8_t> joined_;  // a view across two chunks
     std::vector<std::uint8_t> direct_;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "recording/MemorySource.h"
+#include "recording/ProcessorPlacement.h"
 #include "recording/ReadAheadSource.h"
 #include "recording/SoundSink.h"
 #include "recording/VideoArchive.h"
@@ -119,6 +120,34 @@ TEST(ReadAheadSource, FilesEndingAnywhereAgainstChunksAreReadWhole) {
             expectWholeFile(source, content);
             source.end();
         }
+    }
+}
+
+// The scan runs on the viewer's own thread: it is kept off the reading thread's processor only
+// while a file is read, and may run wherever it could before once the reading has ended.
+TEST(ReadAheadSource, TheScanKeepsOffTheThreadsProcessorOnlyWhileReading) {
+    const ProcessorMask before = processorsOfCallingThread();
+    if (before == 0 || (before & (before - 1)) == 0) GTEST_SKIP() << "needs two processors";
+    TestFolder folder;
+    // Over more chunks than the ring holds, so that the thread reads some of the first file
+    // and keeps to a processor from then on.
+    const Bytes content = numbered(static_cast<std::size_t>(2 * ReadAheadSource::kChunks) *
+                                   ReadAheadSource::kChunkSize);
+    const Path path = folder.file(L"long.bin");
+    writeBytes(path, content);
+    BinaryFile file = BinaryFile::openForReading(path);
+    ReadAheadSource source;
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        source.begin(file, path, 0);
+        if (round > 0) {
+            const ProcessorMask during = processorsOfCallingThread();
+            EXPECT_NE(during, before);
+            EXPECT_EQ(during & ~before, 0u);
+        }
+        expectWholeFile(source, content);
+        source.end();
+        EXPECT_EQ(processorsOfCallingThread(), before);
     }
 }
 

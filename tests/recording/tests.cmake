@@ -5,4 +5,5 @@ list(APPEND core_test_sources
 list(APPEND core_test_libraries tavrin_archive_builder)
 list(APPEND core_test_sources recording/ReadAheadSourceTest.cpp recording/BinaryFileTest.cpp
      recording/BackgroundWriterTest.cpp recording/TrackAssemblerTest.cpp
-     recording/SynchronisationTest.cpp recording/SlotPlacerTest.cpp)
+     recording/SynchronisationTest.cpp recording/SlotPlacerTest.cpp
+     recording/ProcessorPlacementTest.cpp)
