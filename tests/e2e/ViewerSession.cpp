@@ -1,7 +1,5 @@
 #include "tests/e2e/ViewerSession.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
@@ -132,11 +130,11 @@ Region Viewer::sliderRegion() const {
     return {r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
 
-bool Viewer::openThroughMenu(const std::wstring& path) {
+testing::AssertionResult Viewer::openThroughMenu(const std::wstring& path) {
     return openThrough([this] { drive::chooseMenuCommand(main_, 40004); }, path);
 }
 
-bool Viewer::openThroughPanel(const std::wstring& path) {
+testing::AssertionResult Viewer::openThroughPanel(const std::wstring& path) {
     return openThrough([this] { clickConfigPanel({57 + 51, 97 + 14}); }, path);
 }
 
@@ -146,16 +144,12 @@ void Viewer::clickConfigPanel(POINT panelPoint) {
     drive::click(main_, {config.x + panelPoint.x, config.y + panelPoint.y});
 }
 
-bool Viewer::openThrough(const std::function<void()>& ask, const std::wstring& path) {
+testing::AssertionResult Viewer::openThrough(const std::function<void()>& ask,
+                                             const std::wstring& path) {
     ask();
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < kDialogTimeoutMs) {
-        HWND dialog = drive::waitForWindow(process_->id(), L"#32770", nullptr, 500);
-        // Wine fills the dialog in after showing it: retry until the name box is there.
-        if (dialog && drive::confirmOpenDialog(dialog, path))
-            return drive::waitForWindowGone(dialog, kDialogTimeoutMs);
-    }
-    return false;
+    const std::string failure = drive::openThroughDialog(process_->id(), path, kDialogTimeoutMs);
+    if (failure.empty()) return testing::AssertionSuccess();
+    return testing::AssertionFailure() << failure;
 }
 
 HWND Viewer::messageBox(const wchar_t* caption, DWORD timeoutMs) const {

@@ -3,6 +3,7 @@
 // A running copy of the viewer as the end-to-end tests see it: its main window, the controls of
 // its panels found by where they lie, its message boxes, and generated memory cards to open.
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <functional>
@@ -70,10 +71,10 @@ public:
     Region sliderRegion() const;
     drive::ScreenPicture picture() const { return drive::capture(main_, true); }
 
-    // Chooses File > Open and confirms `path` in the dialog; false when no dialog came.
-    bool openThroughMenu(const std::wstring& path);
+    // Chooses File > Open and confirms `path` in the dialog; a failure says what stood in the way.
+    testing::AssertionResult openThroughMenu(const std::wstring& path);
     // The same through the open button of the panel beside the picture.
-    bool openThroughPanel(const std::wstring& path);
+    testing::AssertionResult openThroughPanel(const std::wstring& path);
 
     // The panel with the volume and brightness sliders: a click at a point of it (panel
     // coordinates), and the sliders' ends.
@@ -94,8 +95,10 @@ public:
                        DWORD timeoutMs = kPlaybackTimeoutMs) const;
 
 private:
-    // Asks for the open-file dialog with `ask` and confirms `path` in it.
-    bool openThrough(const std::function<void()>& ask, const std::wstring& path);
+    // Asks for the open-file dialog with `ask` and confirms `path` in it; a failure says what
+    // stood in the way.
+    testing::AssertionResult openThrough(const std::function<void()>& ask,
+                                         const std::wstring& path);
 
     std::unique_ptr<drive::ViewerProcess> process_;
     HWND main_ = nullptr;

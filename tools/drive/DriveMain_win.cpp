@@ -104,15 +104,8 @@ private:
     }
 
     bool openFile(const std::wstring& path) {
-        const DWORD start = GetTickCount();
-        while (GetTickCount() - start < kDialogTimeoutMs) {
-            HWND dialog = waitForWindow(viewer_->id(), L"#32770", nullptr, 500);
-            if (dialog && confirmOpenDialog(dialog, path)) {
-                if (waitForWindowGone(dialog, kDialogTimeoutMs)) return true;
-                return fail("the open-file dialog stayed open");
-            }
-        }
-        return fail("no open-file dialog appeared");
+        const std::string failure = openThroughDialog(viewer_->id(), path, kDialogTimeoutMs);
+        return failure.empty() || fail(failure.c_str());
     }
 
     bool answer(const std::wstring& rest, bool waitUntilGone) {

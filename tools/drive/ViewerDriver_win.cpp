@@ -1,5 +1,6 @@
 #include "tools/drive/ViewerDriver_win.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
@@ -100,6 +101,14 @@ void sendButton(DWORD flags) {
 
 // Lets the system hand the input on before the caller looks at what it did.
 constexpr DWORD kInputSettleMs = 50;
+
+// The name box: the combo box of the explorer-style dialog, or the plain edit of the old one.
+HWND nameBoxOf(HWND dialog) {
+    constexpr int kNameCombo = 0x47C;
+    constexpr int kNameEdit = 0x480;
+    HWND box = GetDlgItem(dialog, kNameCombo);
+    return box ? box : GetDlgItem(dialog, kNameEdit);
+}
 
 }  // namespace
 
@@ -212,16 +221,52 @@ void chooseMenuCommand(HWND mainWindow, int commandId) {
     PostMessageW(mainWindow, WM_COMMAND, MAKEWPARAM(commandId, 0), 0);
 }
 
-bool confirmOpenDialog(HWND dialog, const std::wstring& path) {
-    // The name box: the combo box of the explorer-style dialog, or the plain edit of the old one.
-    constexpr int kNameCombo = 0x47C;
-    constexpr int kNameEdit = 0x480;
-    HWND box = GetDlgItem(dialog, kNameCombo);
-    if (!box) box = GetDlgItem(dialog, kNameEdit);
-    if (!box) return false;
-    SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
-    pressDialogButton(dialog, IDOK);
-    return true;
+std::string openThroughDialog(DWORD processId, const std::wstring& path, DWORD timeoutMs) {
+    // An OK the dialog has not acted on within this is pressed again, as a user would press it
+    // again; that it took more than one press is told on stderr, so it shows in a test's output.
+    constexpr DWORD kConfirmAgainMs = 4000;
+    const DWORD start = GetTickCount();
+    HWND found = nullptr;
+    HWND pressed = nullptr;
+    int presses = 0;
+    const auto gone = [&] {
+        if (pressed && IsWindow(pressed)) return false;
+        if (presses > 1)
+            std::fprintf(stderr, "drive: the open-file dialog went after %d presses of OK\n",
+                         presses);
+        return pressed != nullptr;
+    };
+    while (GetTickCount() - start < timeoutMs) {
+        if (gone()) return {};
+        // Message boxes share the dialog's class; only the dialog has a name box. Wine fills the
+        // dialog in after showing it, so the box may not be there yet.
+        HWND dialog = waitForWindow(processId, L"#32770", nullptr, 500);
+        HWND box = dialog ? nameBoxOf(dialog) : nullptr;
+        if (dialog) found = dialog;
+        // A box of the dialog's own over it (a name it cannot find) disables it: pressing again
+        // would only stack more boxes.
+        if (!box || !IsWindowEnabled(dialog)) continue;
+        SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+        pressDialogButton(dialog, IDOK);
+        pressed = dialog;
+        ++presses;
+        const DWORD left = timeoutMs - std::min(timeoutMs, GetTickCount() - start);
+        if (waitForWindowGone(dialog, std::min(kConfirmAgainMs, left)) && gone()) return {};
+    }
+    if (gone()) return {};
+    if (!pressed)
+        return found ? "no dialog with a name box appeared" : "no open-file dialog appeared";
+    HWND box = nameBoxOf(pressed);
+    std::string seen = "the open-file dialog stayed with OK pressed " + std::to_string(presses) +
+                       (presses > 1 ? " times" : " time") + ", its name box reading \"" +
+                       (box ? toUtf8(windowText(box)) : std::string()) + "\"";
+    for (HWND other = nullptr; (other = FindWindowExW(nullptr, other, L"#32770", nullptr));) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(other, &owner);
+        if (owner == processId && other != pressed && IsWindowVisible(other))
+            seen += ", beside a box saying \"" + toUtf8(messageBoxText(other)) + "\"";
+    }
+    return seen;
 }
 
 void pressDialogButton(HWND dialog, int buttonId) {

@@ -62,8 +62,9 @@ HWND windowAt(HWND top, POINT clientPoint);
 RECT rectIn(HWND top, HWND window);
 
 void chooseMenuCommand(HWND mainWindow, int commandId);
-// Types `path` into an open-file dialog's name box and confirms it.
-bool confirmOpenDialog(HWND dialog, const std::wstring& path);
+// Types `path` into the open-file dialog of process `processId` once it shows, and confirms it
+// until the dialog goes. Empty when it went within `timeoutMs`; otherwise what stood in the way.
+std::string openThroughDialog(DWORD processId, const std::wstring& path, DWORD timeoutMs);
 // Presses a dialog's button (IDOK, IDCANCEL, IDYES, IDNO).
 void pressDialogButton(HWND dialog, int buttonId);
 
