@@ -147,7 +147,8 @@ void Viewer::clickConfigPanel(POINT panelPoint) {
 testing::AssertionResult Viewer::openThrough(const std::function<void()>& ask,
                                              const std::wstring& path) {
     ask();
-    const std::string failure = drive::openThroughDialog(process_->id(), path, kDialogTimeoutMs);
+    const std::string failure =
+        drive::openThroughDialog(process_->id(), path, kDialogTimeoutMs, ask);
     if (failure.empty()) return testing::AssertionSuccess();
     return testing::AssertionFailure() << failure;
 }

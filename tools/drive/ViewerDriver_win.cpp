@@ -102,6 +102,38 @@ void sendButton(DWORD flags) {
 // Lets the system hand the input on before the caller looks at what it did.
 constexpr DWORD kInputSettleMs = 50;
 
+// Whether the process has a dialog window at all, shown or still being built (hidden).
+bool hasAnyDialog(DWORD processId) {
+    for (HWND window = nullptr; (window = FindWindowExW(nullptr, window, L"#32770", nullptr));) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == processId) return true;
+    }
+    return false;
+}
+
+// The process's top-level windows, for a failure message: class, text and state of each.
+std::string describeWindowsOf(DWORD processId) {
+    struct Listing {
+        DWORD processId;
+        std::string text;
+    } listing{processId, {}};
+    EnumWindows([](HWND window, LPARAM parameter) {
+        auto* list = reinterpret_cast<Listing*>(parameter);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner != list->processId) return TRUE;
+        wchar_t name[256] = {};
+        GetClassNameW(window, name, 256);
+        list->text += std::string(list->text.empty() ? "" : "; ") + toUtf8(name) + " \"" +
+                      toUtf8(windowText(window)) + "\"" +
+                      (IsWindowVisible(window) ? "" : " hidden") +
+                      (IsWindowEnabled(window) ? "" : " disabled");
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&listing));
+    return "its windows: " + (listing.text.empty() ? std::string("none") : listing.text);
+}
+
 // The name box: the combo box of the explorer-style dialog, or the plain edit of the old one.
 HWND nameBoxOf(HWND dialog) {
     constexpr int kNameCombo = 0x47C;
@@ -221,11 +253,17 @@ void chooseMenuCommand(HWND mainWindow, int commandId) {
     PostMessageW(mainWindow, WM_COMMAND, MAKEWPARAM(commandId, 0), 0);
 }
 
-std::string openThroughDialog(DWORD processId, const std::wstring& path, DWORD timeoutMs) {
+std::string openThroughDialog(DWORD processId, const std::wstring& path, DWORD timeoutMs,
+                              const std::function<void()>& askAgain) {
     // An OK the dialog has not acted on within this is pressed again, as a user would press it
     // again; that it took more than one press is told on stderr, so it shows in a test's output.
     constexpr DWORD kConfirmAgainMs = 4000;
+    // No dialog at all for this long, not even one being built, and the request is made again.
+    // Only then: a request repeated while a dialog is up would open a second one over it.
+    constexpr DWORD kAskAgainMs = 6000;
     const DWORD start = GetTickCount();
+    DWORD lastDialogSeen = start;
+    int asks = 1;
     HWND found = nullptr;
     HWND pressed = nullptr;
     int presses = 0;
@@ -243,6 +281,15 @@ std::string openThroughDialog(DWORD processId, const std::wstring& path, DWORD t
         HWND dialog = waitForWindow(processId, L"#32770", nullptr, 500);
         HWND box = dialog ? nameBoxOf(dialog) : nullptr;
         if (dialog) found = dialog;
+        if (hasAnyDialog(processId)) {
+            lastDialogSeen = GetTickCount();
+        } else if (askAgain && !pressed && GetTickCount() - lastDialogSeen >= kAskAgainMs) {
+            std::fprintf(stderr, "drive: no open-file dialog %lu ms after asking: asking again\n",
+                         static_cast<unsigned long>(GetTickCount() - lastDialogSeen));
+            askAgain();
+            ++asks;
+            lastDialogSeen = GetTickCount();
+        }
         // A box of the dialog's own over it (a name it cannot find) disables it: pressing again
         // would only stack more boxes.
         if (!box || !IsWindowEnabled(dialog)) continue;
@@ -255,7 +302,10 @@ std::string openThroughDialog(DWORD processId, const std::wstring& path, DWORD t
     }
     if (gone()) return {};
     if (!pressed)
-        return found ? "no dialog with a name box appeared" : "no open-file dialog appeared";
+        return std::string(found ? "no dialog with a name box appeared"
+                                 : "no open-file dialog appeared") +
+               " (asked " + std::to_string(asks) + (asks > 1 ? " times), " : " time), ") +
+               describeWindowsOf(processId);
     HWND box = nameBoxOf(pressed);
     std::string seen = "the open-file dialog stayed with OK pressed " + std::to_string(presses) +
                        (presses > 1 ? " times" : " time") + ", its name box reading \"" +

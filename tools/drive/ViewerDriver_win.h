@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -64,7 +65,10 @@ RECT rectIn(HWND top, HWND window);
 void chooseMenuCommand(HWND mainWindow, int commandId);
 // Types `path` into the open-file dialog of process `processId` once it shows, and confirms it
 // until the dialog goes. Empty when it went within `timeoutMs`; otherwise what stood in the way.
-std::string openThroughDialog(DWORD processId, const std::wstring& path, DWORD timeoutMs);
+// `askAgain`, when given, asks for the dialog once more when the process has had no dialog at
+// all, shown or being built, for several seconds: the request came to nothing.
+std::string openThroughDialog(DWORD processId, const std::wstring& path, DWORD timeoutMs,
+                              const std::function<void()>& askAgain = {});
 // Presses a dialog's button (IDOK, IDCANCEL, IDYES, IDNO).
 void pressDialogButton(HWND dialog, int buttonId);
 
